@@ -1,0 +1,111 @@
+// The job record: the settings the window's controls show, the parts of the
+// current file's paths, what was read from the current container's header,
+// the per-file flags and the batch counters, with the operations on them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+
+#include "job/JobWindow.h"
+
+namespace ombrix {
+
+// Identity of a file on disk, to tell whether a path still names it.
+struct FileId {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    bool valid = false;
+    bool operator==(const FileId& o) const { return valid && o.valid && dev == o.dev && ino == o.ino; }
+};
+
+class Job {
+public:
+    explicit Job(JobWindow& window);
+
+    // Window initialisation: radio groups 0, ProcessFlag 0, SuccessFlag 0, the
+    // two terminators, main button disabled, both bars hidden, controls refreshed.
+    void OnInitDialog();
+
+    // --- shared operations ---
+    void UpdateData(bool saveAndValidate) { window_.UpdateData(*this, saveAndValidate); }
+    // Removes one file; on failure shows the access-failure message. True when gone.
+    bool DeleteFile(const std::string& path);
+    // A message box by the window's convention (empty caption = application name).
+    MsgResult MessageBox(const std::string& text, const std::string& caption = {},
+                         MsgButtons buttons = MsgButtons::Ok) {
+        return window_.MessageBox(text, caption, buttons);
+    }
+
+    // --- file placement ---
+    void SettingSourceAttributes(const std::string& source);
+    void SettingDestinationPath();
+
+    // --- container reading side ---
+    void CheckEncryptedFile();
+    void SettingHeaderAttributes(std::string header);
+
+    // --- the passes ---
+    void Encryption();
+    void Decryption();
+
+    // --- the batch run behind the main button ---
+    void OnMainButton();
+
+    JobWindow& Window() { return window_; }
+
+    // Members bound to controls.
+    std::string m_Confirm;
+    std::int32_t m_Delete = 0;
+    std::int32_t m_EncriptRadio = -1;
+    std::string m_Password;
+    std::int32_t m_SameRadio = -1;
+    std::int32_t m_SamePassRadio = -1;
+
+    // Per-file flags.
+    std::int32_t HeaderFlag = 0;
+    std::int32_t SuccessFlag = 0;
+
+    // Source path parts.
+    std::string SFilePath;
+    std::string SFileParent;
+    std::string SFileExt;
+    std::string SFileAbName;
+    std::string SFile;
+
+    std::int32_t ProcessFlag = 0;  // 0 encrypt, 1 decrypt
+    std::string PassCode;          // password terminator
+    std::int32_t ProcessedCount = 0;
+    std::int32_t SelectedCount = 0;
+    std::int32_t DeletedCount = 0;
+    std::string FileCode;          // name terminator
+
+    // Read from the current container's header.
+    std::string HeaderPassword;
+    std::int64_t HeaderLength = 0;  // offset of the body
+    std::string HeaderString;
+
+    // Destination.
+    std::string DFilePath;
+    std::string DFileExt;
+    std::string DFileCompletePath;
+    std::string DFileAbName;
+    std::string DFile;
+
+    // True when the user answered Yes to Replace for DFileCompletePath: only
+    // then may a finished output take the place of an existing file.
+    bool DFileReplace = false;
+    // The file the current pass read, so that deleting the original removes
+    // that file and no other.
+    FileId SFileId;
+
+private:
+    bool DeleteOriginal();
+    JobWindow& window_;
+};
+
+// The application's name for captions: a program path's file name without
+// its directory and last extension.
+std::string AppNameFromPath(const std::string& programPath);
+
+}  // namespace ombrix
