@@ -3,6 +3,7 @@
 // the per-file flags and the batch counters, with the operations on them.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
@@ -98,6 +99,8 @@ public:
     // The file the current pass read, so that deleting the original removes
     // that file and no other.
     FileId SFileId;
+    // How often long file work lets the window repaint.
+    std::chrono::milliseconds PumpInterval{30};
 
 private:
     bool DeleteOriginal();

@@ -1,0 +1,141 @@
+#include <fcntl.h>
+
+#include "container/Container.h"
+#include "container/FileIO.h"
+#include "job/Job.h"
+
+namespace ombrix {
+
+std::string HeaderEncrypt(std::string text) {
+    for (auto& c : text) c = static_cast<char>(static_cast<unsigned char>(c) + 3);
+    return text;
+}
+
+void EncodeBody(unsigned char* p, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) p[i] = BodyEncode(p[i]);
+}
+
+void DecodeBody(unsigned char* p, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) p[i] = BodyDecode(p[i]);
+}
+
+std::string Left(const std::string& s, std::int64_t k) {
+    if (k <= 0) return {};
+    return s.substr(0, static_cast<std::size_t>(k));
+}
+
+std::string Right(const std::string& s, std::int64_t k) {
+    if (k <= 0) return {};
+    if (static_cast<std::size_t>(k) >= s.size()) return s;
+    return s.substr(s.size() - static_cast<std::size_t>(k));
+}
+
+std::int64_t Find(const std::string& s, std::string_view what) {
+    auto pos = s.find(what);
+    return pos == std::string::npos ? -1 : static_cast<std::int64_t>(pos);
+}
+
+HeaderScan ScanHeader(std::string_view data) {
+    HeaderScan scan;
+    // The first "$kvp" ends the scan; it must end within the scan limit.
+    auto window = data.substr(0, kMaxHeaderScan);
+    auto pos = window.find(kPassCode.substr(0, 4));
+    if (pos == std::string_view::npos) return scan;
+    std::size_t scanned = pos + 4;
+    scan.decoded.resize(scanned);
+    for (std::size_t i = 0; i < scanned; ++i)
+        scan.decoded[i] = static_cast<char>(static_cast<unsigned char>(data[i]) - 3);
+    scan.bodyOffset = static_cast<std::int64_t>(scanned) + 12;
+    // The rest of the terminator must be there and be what it should.
+    if (data.size() < pos + kPassCode.size() || data.substr(pos, kPassCode.size()) != kPassCode) {
+        scan.status = HeaderScan::Status::BadTerminator;
+        return scan;
+    }
+    scan.status = HeaderScan::Status::Found;
+    return scan;
+}
+
+std::string StoredName(const std::string& decodedHeader) {
+    return Left(decodedHeader, Find(decodedHeader, kNameMark));
+}
+
+bool StoredNameIsSafe(const std::string& name) {
+    if (name.empty() || name == "." || name == ".." || name.size() > kMaxStoredName) return false;
+    for (unsigned char c : name)
+        if (c == '/' || c < 0x20) return false;
+    return true;
+}
+
+void Job::CheckEncryptedFile() {
+    HeaderFlag = 0;
+    for (auto& c : SFileExt)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    const std::string notContainer = "' " + SFilePath + " ' is not Ombrix's Encrypted File";
+    if (SFileExt != kContainerExt) {
+        MessageBox(notContainer);
+        return;
+    }
+    HeaderString.clear();
+    HeaderLength = 0;
+
+    fsio::Fd in(fsio::Open(SFilePath, O_RDONLY | O_NONBLOCK));
+    if (!in.ok()) {
+        MessageBox("' " + SFilePath + " ' is not existing");
+        return;
+    }
+    const std::string readError =
+        "Error in reading ' " + SFilePath + " '. Due to less disk space or bad clusters";
+    struct stat st {};
+    if (fsio::Fstat(in.get(), st) != 0) {
+        MessageBox(readError);
+        return;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        MessageBox(notContainer);
+        return;
+    }
+
+    // Only the start of the file can hold a header.
+    std::string data(kMaxHeaderScan + kPassCode.size(), '\0');
+    std::size_t have = 0;
+    while (have < data.size()) {
+        long long n = fsio::Read(in.get(), data.data() + have, data.size() - have);
+        if (n < 0) {
+            MessageBox(readError);
+            return;
+        }
+        if (n == 0) break;
+        have += static_cast<std::size_t>(n);
+    }
+    data.resize(have);
+
+    HeaderScan scan = ScanHeader(data);
+    HeaderString = std::move(scan.decoded);
+    HeaderLength = scan.bodyOffset;
+    if (scan.status != HeaderScan::Status::Found || !StoredNameIsSafe(StoredName(HeaderString))) {
+        MessageBox(notContainer);
+        return;
+    }
+    in.close();
+    HeaderFlag = 1;
+}
+
+void Job::SettingHeaderAttributes(std::string h) {
+    DFile.clear();
+    HeaderPassword.clear();
+    const auto L = static_cast<std::int64_t>(h.size());
+    const std::int64_t a = Find(h, kNameMark);
+    DFile = Left(h, a);
+    auto j = DFile.rfind('.');
+    if (j != std::string::npos) {
+        DFileAbName = DFile.substr(0, j);
+        DFileExt = DFile.substr(j + 1);
+    } else {
+        DFileAbName = DFile;
+        DFileExt.clear();
+    }
+    std::string t = Right(h, L - a - 16);
+    HeaderPassword = Left(t, Find(t, kPassMark));
+}
+
+}  // namespace ombrix

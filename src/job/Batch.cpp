@@ -1,0 +1,99 @@
+#include <cstdio>
+#include <fcntl.h>
+
+#include "container/FileIO.h"
+#include "job/Job.h"
+#include "picker/PickerPane.h"
+
+namespace ombrix {
+namespace {
+
+std::string Summary(const char* format, std::int32_t selected, std::int32_t done,
+                    std::int32_t deleted) {
+    char text[160];
+    std::snprintf(text, sizeof text, format, static_cast<long>(selected), static_cast<long>(done),
+                  static_cast<long>(deleted));
+    return text;
+}
+
+}  // namespace
+
+// The original goes only once its output is on disk, and only if the path
+// still names the file that was read.
+bool Job::DeleteOriginal() {
+    bool durable = false;
+    {
+        fsio::Fd out(fsio::Open(DFileCompletePath, O_RDONLY));
+        durable = out.ok() && fsio::Sync(out.get()) == 0 &&
+                  fsio::SyncDir(fsio::DirName(DFileCompletePath)) == 0;
+    }
+    struct stat st {};
+    bool same = fsio::Stat(SFilePath, st) == 0 && FileId{st.st_dev, st.st_ino, true} == SFileId;
+    if (!durable || !same) {
+        MessageBox("File ' " + SFilePath + " ' is Not Deleted Due to Access Failure.");
+        return false;
+    }
+    return DeleteFile(SFilePath);
+}
+
+void Job::OnMainButton() {
+    window_.EnableControl(IDC_MAIN_BUTTON, false);
+    window_.EnableControl(IDC_EXIT_BUTTON, false);
+    C_PickerPane& picker = window_.Picker();
+    const std::int32_t n = picker.TotalFiles();
+    SelectedCount = n;
+    DeletedCount = 0;
+    ProcessedCount = 0;
+    UpdateData(true);
+    window_.SetBarRange(IDC_TOTAL_PROGRESS, 0, n);
+    window_.ShowControl(IDC_TOTAL_PROGRESS, true);
+    window_.SetBarPos(IDC_TOTAL_PROGRESS, 0);
+
+    std::string summary;
+    if (ProcessFlag == 0) {
+        window_.SetBarPos(IDC_TOTAL_PROGRESS, 0);
+        for (std::int32_t i = 0; i < n; ++i) {
+            SuccessFlag = 0;
+            std::string source = picker.FileSource(i);
+            SettingSourceAttributes(source);
+            SettingDestinationPath();
+            Encryption();
+            if (m_Delete == 1 && SuccessFlag == 1 && DeleteOriginal()) ++DeletedCount;
+            window_.SetBarPos(IDC_TOTAL_PROGRESS, i + 1);
+        }
+        summary = Summary("Selected File(s) : %ld , \n Encrypted File(s) : %ld, \n Deleted Files : %ld ",
+                          SelectedCount, ProcessedCount, DeletedCount);
+        picker.DecryptTypes();
+        picker.EncryptTypes();
+    }
+    if (ProcessFlag == 1) {
+        window_.SetBarPos(IDC_TOTAL_PROGRESS, 0);
+        for (std::int32_t i = 0; i < n; ++i) {
+            SuccessFlag = 0;
+            HeaderFlag = 0;
+            std::string source = picker.FileSource(i);
+            SettingSourceAttributes(source);
+            CheckEncryptedFile();
+            if (HeaderFlag == 1) {
+                SettingHeaderAttributes(HeaderString);
+                SettingDestinationPath();
+                Decryption();
+                if (m_Delete == 1 && SuccessFlag == 1 && DeleteOriginal()) ++DeletedCount;
+                window_.SetBarPos(IDC_TOTAL_PROGRESS, i + 1);
+            }
+        }
+        summary = Summary("Selected File(s) : %ld , \n Decrypted File(s) : %ld, \n Deleted Files : %ld ",
+                          SelectedCount, ProcessedCount, DeletedCount);
+        picker.EncryptTypes();
+        picker.DecryptTypes();
+    }
+
+    window_.ShowControl(IDC_FILE_PROGRESS, false);
+    window_.ShowControl(IDC_TOTAL_PROGRESS, false);
+    MessageBox(summary, "Completed ");
+    picker.ProcessOver();
+    window_.EnableControl(IDC_MAIN_BUTTON, true);
+    window_.EnableControl(IDC_EXIT_BUTTON, true);
+}
+
+}  // namespace ombrix

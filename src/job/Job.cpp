@@ -1,0 +1,40 @@
+#include "job/Job.h"
+
+#include "container/Container.h"
+#include "container/FileIO.h"
+
+namespace ombrix {
+
+Job::Job(JobWindow& window) : window_(window) {}
+
+void Job::OnInitDialog() {
+    m_EncriptRadio = 0;
+    m_SameRadio = 0;
+    m_SamePassRadio = 0;
+    window_.EnableControl(IDC_MAIN_BUTTON, false);
+    ProcessFlag = 0;
+    SuccessFlag = 0;
+    PassCode = std::string(kPassCode);
+    FileCode = std::string(kFileCode);
+    window_.ShowControl(IDC_TOTAL_PROGRESS, false);
+    window_.ShowControl(IDC_FILE_PROGRESS, false);
+    UpdateData(false);
+}
+
+bool Job::DeleteFile(const std::string& path) {
+    if (fsio::Remove(path) != 0) {
+        MessageBox("File ' " + path + " ' is Not Deleted Due to Access Failure.");
+        return false;
+    }
+    return true;
+}
+
+std::string AppNameFromPath(const std::string& programPath) {
+    auto slash = programPath.rfind('/');
+    std::string name = slash == std::string::npos ? programPath : programPath.substr(slash + 1);
+    auto dot = name.rfind('.');
+    if (dot != std::string::npos && dot != 0) name.erase(dot);
+    return name;
+}
+
+}  // namespace ombrix

@@ -1,0 +1,88 @@
+#include <fcntl.h>
+
+#include "container/FileIO.h"
+#include "job/Job.h"
+#include "picker/PickerPane.h"
+
+namespace ombrix {
+namespace {
+
+// A path "exists" when it opens for reading as something other than a
+// directory; the open handle is returned so the caller may hold it.
+fsio::Fd OpenIfExists(const std::string& path) {
+    fsio::Fd fd(fsio::Open(path, O_RDONLY | O_NONBLOCK));
+    if (!fd.ok()) return fd;
+    struct stat st {};
+    if (fsio::Fstat(fd.get(), st) != 0 || S_ISDIR(st.st_mode)) fd.reset();
+    return fd;
+}
+
+}  // namespace
+
+void Job::SettingSourceAttributes(const std::string& source) {
+    SFilePath = source;
+    auto i = SFilePath.rfind('/');
+    if (i == std::string::npos) {
+        SFile = SFilePath;
+        SFileParent.clear();
+    } else {
+        SFile = SFilePath.substr(i + 1);
+        SFileParent = SFilePath.substr(0, i);
+    }
+    auto j = SFile.rfind('.');
+    if (j == std::string::npos) {
+        SFileAbName = SFile;
+        SFileExt.clear();
+    } else {
+        SFileAbName = SFile.substr(0, j);
+        SFileExt = SFile.substr(j + 1);
+    }
+}
+
+void Job::SettingDestinationPath() {
+    UpdateData(true);
+
+    std::string dir;
+    if (m_SameRadio == 0) {
+        DFilePath = window_.Picker().FileDestination();
+        if (!DFilePath.empty() && DFilePath.back() == '/') DFilePath.pop_back();
+        dir = DFilePath;
+    } else {
+        dir = SFileParent;
+    }
+
+    std::string stem, tail;
+    if (ProcessFlag == 0) {
+        stem = SFileAbName;
+        tail = ".kvr";
+    } else {
+        stem = DFileAbName;
+        if (!DFileExt.empty()) tail = "." + DFileExt;
+    }
+
+    const std::string base = dir + "/" + stem + tail;
+    DFileCompletePath = base;
+    DFileReplace = false;
+    fsio::Fd held = OpenIfExists(base);
+
+    // Candidates: stem1 .. stem9, then stem10, stem11, ... until a free name.
+    for (long long c = 1;; ++c) {
+        if (!OpenIfExists(DFileCompletePath).ok()) break;
+        DFileCompletePath = dir + "/" + stem + std::to_string(c) + tail;
+    }
+
+    if (held.ok()) {
+        const std::string prefix =
+            ProcessFlag == 0 ? "In Encripting The File ' " : "In Decripting The File ' ";
+        const std::string text = prefix + SFilePath + " ' ,' " + base + " ' Found.\n" +
+                                 "To Replace The File Press 'YES' , To Create With ' " +
+                                 DFileCompletePath + " ' Press 'NO' Button";
+        if (MessageBox(text, "Replace", MsgButtons::YesNo) == MsgResult::Yes) {
+            DFileCompletePath = base;
+            DFileReplace = true;
+        }
+        held.reset();
+    }
+}
+
+}  // namespace ombrix

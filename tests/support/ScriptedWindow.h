@@ -1,0 +1,77 @@
+// A window for core tests: records what the job shows, answers questions and
+// prompts from queues, and fails the test on anything unscripted.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "job/Job.h"
+#include "job/JobWindow.h"
+#include "support/FakePicker.h"
+
+namespace ombrix::test {
+
+// What the controls show; UpdateData moves it to and from the job.
+struct Controls {
+    std::string password, confirm;
+    int del = 0, encrypt = 0, same = 0, samePass = 0;
+};
+
+struct Box {
+    std::string text, caption;
+    MsgButtons buttons = MsgButtons::Ok;
+    bool operator==(const Box&) const = default;
+};
+
+// A prompt answer: OK with a password, or cancel (nullopt).
+using PromptAnswer = std::optional<std::string>;
+
+class ScriptedWindow : public JobWindow {
+public:
+    ScriptedWindow();
+    ~ScriptedWindow() override;  // fails the test on unused answers
+
+    // Queues.
+    void QueueAnswer(MsgResult yesOrNo) { answers_.push_back(yesOrNo); }
+    void QueuePrompt(PromptAnswer answer) { prompts_.push_back(std::move(answer)); }
+    // Runs while a prompt is shown, before it is answered.
+    std::function<void()> onPrompt;
+    std::function<void(const Box&)> onBox;
+
+    // Records.
+    std::vector<Box> boxes;
+    std::vector<std::string> promptLabels;
+    std::vector<std::string> events;  // every call, as text, in order
+    std::vector<int> FilePositions() const;   // SetBarPos on the per-file bar
+    std::vector<int> TotalPositions() const;  // SetBarPos on the batch bar
+    std::vector<std::string> Texts() const;   // the boxes' texts
+    int pumps = 0;
+    int updates = 0;
+    bool enabled[2] = {true, true};  // main, exit
+    bool shown[2] = {false, false};  // total, file
+
+    Controls controls;
+    FakePicker picker;
+
+    // JobWindow
+    void UpdateData(Job& job, bool saveAndValidate) override;
+    MsgResult MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons) override;
+    bool PromptPassword(const std::string& label, std::string& password) override;
+    void SetBarColor(int id, std::uint8_t r, std::uint8_t g, std::uint8_t b) override;
+    void SetBarRange(int id, std::int32_t lower, std::int32_t upper) override;
+    void SetBarPos(int id, std::int32_t pos) override;
+    void ShowControl(int id, bool show) override;
+    void EnableControl(int id, bool enable) override;
+    C_PickerPane& Picker() override { return picker; }
+    void PumpEvents() override { ++pumps; }
+
+private:
+    std::deque<MsgResult> answers_;
+    std::deque<PromptAnswer> prompts_;
+    std::vector<std::pair<int, int>> positions_;
+};
+
+}  // namespace ombrix::test
