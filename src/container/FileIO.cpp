@@ -12,6 +12,7 @@ namespace {
 struct Fault {
     int nth = 0;
     int err = 0;
+    int count = 0;
 };
 std::array<int, static_cast<std::size_t>(Op::kCount)> calls{};
 std::array<Fault, static_cast<std::size_t>(Op::kCount)> faults{};
@@ -20,7 +21,7 @@ std::array<Fault, static_cast<std::size_t>(Op::kCount)> faults{};
 bool injected(Op op) {
     auto i = static_cast<std::size_t>(op);
     ++calls[i];
-    if (faults[i].nth != 0 && calls[i] == faults[i].nth) {
+    if (faults[i].nth != 0 && calls[i] >= faults[i].nth && calls[i] < faults[i].nth + faults[i].count) {
         errno = faults[i].err;
         return true;
     }
@@ -29,7 +30,7 @@ bool injected(Op op) {
 
 }  // namespace
 
-void FailNth(Op op, int n, int err) { faults[static_cast<std::size_t>(op)] = {n, err}; }
+void FailNth(Op op, int n, int err, int count) { faults[static_cast<std::size_t>(op)] = {n, err, count}; }
 void ResetFaults() {
     calls.fill(0);
     faults.fill({});

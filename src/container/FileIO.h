@@ -32,9 +32,10 @@ int Remove(const std::string& path);
 // fsync of a directory, by path.
 int SyncDir(const std::string& dir);
 
-// Test hook: the n-th call (1-based, counted from the last Reset) of op fails
-// with err. Flush is counted at every flush of buffered output.
-void FailNth(Op op, int n, int err);
+// Test hook: the n-th call (1-based, counted from the last Reset) of op, and
+// the count - 1 calls after it, fail with err. Flush is counted at every
+// flush of buffered output.
+void FailNth(Op op, int n, int err, int count = 1);
 void ResetFaults();
 int Calls(Op op);
 // Where a layer call stands in for a buffered flush: counts it, and reports

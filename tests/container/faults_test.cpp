@@ -1,1 +1,158 @@
-#include <gtest/gtest.h>
+// Every failure of both passes, made to happen through the file layer: the
+// message, the flag, and what is left on disk.
+#include <cerrno>
+#include <random>
+#include <unistd.h>
+
+#include "support/JobFixture.h"
+
+namespace ombrix::test {
+namespace {
+
+using fsio::Op;
+using Texts = std::vector<std::string>;
+
+struct FaultRow {
+    const char* what;
+    Op op;
+    int nth;
+    int err;
+    enum Message { SourceMissing, FolderMissing, ReadError, WriteError } message;
+};
+
+class FaultsTest : public JobFixture {
+protected:
+    FaultsTest() {
+        std::mt19937 rng(3);
+        body.resize((2 << 20) + 777);  // more than one block
+        for (auto& c : body) c = static_cast<char>(rng());
+    }
+
+    // The file left in place of the output, which the user agreed to replace.
+    void ExpectUntouched(const std::vector<std::string>& names, const std::string& source,
+                         const std::string& sourceBytes, const std::string& target) {
+        EXPECT_EQ(job.SuccessFlag, 0);
+        EXPECT_EQ(dir.List(), names);  // no temporary or partial output
+        EXPECT_EQ(ReadFile(source), sourceBytes);
+        EXPECT_EQ(ReadFile(target), "old target");
+    }
+
+    std::string body;
+};
+
+const FaultRow kEncryptRows[] = {
+    {"source cannot be opened", Op::Open, 1, EACCES, FaultRow::SourceMissing},
+    {"destination cannot be opened", Op::Open, 2, ENOSPC, FaultRow::FolderMissing},
+    {"header cannot be written", Op::Write, 1, ENOSPC, FaultRow::WriteError},
+    {"first read fails", Op::Read, 1, EIO, FaultRow::ReadError},
+    {"a later read fails", Op::Read, 2, EIO, FaultRow::ReadError},
+    {"first body write fails", Op::Write, 2, ENOSPC, FaultRow::WriteError},
+    {"a later body write fails", Op::Write, 3, EIO, FaultRow::WriteError},
+    {"last buffered bytes cannot be flushed", Op::Flush, 1, ENOSPC, FaultRow::WriteError},
+    {"closing the destination fails", Op::Close, 2, EIO, FaultRow::WriteError},
+    {"the finished file cannot take its name", Op::Rename, 1, EIO, FaultRow::WriteError},
+    {"the source's size cannot be checked again", Op::Stat, 3, EIO, FaultRow::ReadError},
+};
+
+TEST_F(FaultsTest, EncryptionFailuresLoseNothing) {
+    const std::string src = dir / "a.txt", target = dir / "a.kvr";
+    WriteFile(src, body);
+    for (const auto& row : kEncryptRows) {
+        SCOPED_TRACE(row.what);
+        WriteFile(target, "old target");
+        w.QueueAnswer(MsgResult::Yes);
+        job.SettingSourceAttributes(src);
+        job.SettingDestinationPath();
+        ASSERT_EQ(job.DFileCompletePath, target);
+        w.ClearRecords();
+        fsio::ResetFaults();
+        fsio::FailNth(row.op, row.nth, row.err);
+        job.SuccessFlag = 0;
+        job.Encryption();
+        fsio::ResetFaults();
+        const std::string expected[] = {
+            "The Sorce File '" + src + "' Does Not Exist",
+            "The Destination Directory '" + dir.path() + "' Does Not Exist ",
+            "Error in Reading ' " + src + " '. Due to less disk space or bad clusters",
+            "Error in Writing ' " + target + " '. Due to less disk space or bad clusters",
+        };
+        EXPECT_EQ(w.Texts(), Texts{expected[row.message]});
+        ExpectUntouched({"a.kvr", "a.txt"}, src, body, target);
+    }
+}
+
+const FaultRow kDecryptRows[] = {
+    {"container cannot be opened", Op::Open, 1, EACCES, FaultRow::SourceMissing},
+    {"output cannot be opened", Op::Open, 2, EROFS, FaultRow::FolderMissing},
+    {"first read fails", Op::Read, 1, EIO, FaultRow::ReadError},
+    {"a later read fails", Op::Read, 3, EIO, FaultRow::ReadError},
+    {"first write fails", Op::Write, 1, ENOSPC, FaultRow::WriteError},
+    {"a later write fails", Op::Write, 2, ENOSPC, FaultRow::WriteError},
+    {"last buffered bytes cannot be flushed", Op::Flush, 1, ENOSPC, FaultRow::WriteError},
+    {"closing the output fails", Op::Close, 2, EIO, FaultRow::WriteError},
+    {"the finished file cannot take its name", Op::Rename, 1, EXDEV, FaultRow::WriteError},
+    {"the container's size cannot be checked again", Op::Stat, 3, EIO, FaultRow::ReadError},
+};
+
+TEST_F(FaultsTest, DecryptionFailuresLoseNothing) {
+    const std::string container = dir / "c.kvr", target = dir / "c.txt";
+    const std::string bytes = ContainerBytes("c.txt", "pw", body);
+    WriteFile(container, bytes);
+    job.ProcessFlag = 1;
+    for (const auto& row : kDecryptRows) {
+        SCOPED_TRACE(row.what);
+        WriteFile(target, "old target");
+        w.QueueAnswer(MsgResult::Yes);
+        job.SettingSourceAttributes(container);
+        job.CheckEncryptedFile();
+        ASSERT_EQ(job.HeaderFlag, 1);
+        job.SettingHeaderAttributes(job.HeaderString);
+        job.SettingDestinationPath();
+        ASSERT_EQ(job.DFileCompletePath, target);
+        w.ClearRecords();
+        fsio::ResetFaults();
+        fsio::FailNth(row.op, row.nth, row.err);
+        job.SuccessFlag = 0;
+        job.Decryption();
+        fsio::ResetFaults();
+        const std::string expected[] = {
+            "The Sorce File '" + container + "' Does Not Exist",
+            "The Destination Directory '" + dir.path() + "' Does Not Exist ",
+            "Error in reading ' " + container + " '. Due to less disk space or bad clusters",
+            "Error in writing ' " + target + " '. Due to less disk space or bad clusters",
+        };
+        EXPECT_EQ(w.Texts(), Texts{expected[row.message]});
+        ExpectUntouched({"c.kvr", "c.txt"}, container, bytes, target);
+    }
+}
+
+// A source cut short while it is copied is a read error, not a short output.
+TEST_F(FaultsTest, SourceShrinkingDuringThePassIsAReadError) {
+    const std::string src = dir / "a.txt", target = dir / "a.kvr";
+    WriteFile(src, body);
+    WriteFile(target, "old target");
+    w.controls.samePass = 1;
+    w.QueuePrompt("pw");
+    w.QueueAnswer(MsgResult::Yes);
+    w.onPrompt = [&] { ASSERT_EQ(::truncate(src.c_str(), 1000), 0); };
+    Encrypt(src);
+    EXPECT_EQ(w.boxes.back().text, "Error in Reading ' " + src + " '. Due to less disk space or bad clusters");
+    ExpectUntouched({"a.kvr", "a.txt"}, src, body.substr(0, 1000), target);
+}
+
+TEST_F(FaultsTest, FailedRemovalOfTheUnfinishedOutputIsReported) {
+    const std::string src = dir / "a.txt";
+    WriteFile(src, "data");
+    job.SettingSourceAttributes(src);
+    job.SettingDestinationPath();
+    fsio::FailNth(Op::Write, 1, ENOSPC);
+    fsio::FailNth(Op::Remove, 1, EBUSY);
+    job.Encryption();
+    ASSERT_EQ(w.boxes.size(), 2u);
+    EXPECT_EQ(w.boxes[0].text.rfind("File ' " + dir.path() + "/.ombrix-", 0), 0u) << w.boxes[0].text;
+    EXPECT_NE(w.boxes[0].text.find(" ' is Not Deleted Due to Access Failure."), std::string::npos);
+    EXPECT_EQ(w.boxes[1].text, "Error in Writing ' " + (dir / "a.kvr") + " '. Due to less disk space or bad clusters");
+}
+
+}  // namespace
+}  // namespace ombrix::test

@@ -90,6 +90,13 @@ void ScriptedWindow::EnableControl(int id, bool enable) {
     events.push_back((enable ? "Enable(" : "Disable(") + std::to_string(id) + ")");
 }
 
+void ScriptedWindow::ClearRecords() {
+    boxes.clear();
+    promptLabels.clear();
+    events.clear();
+    positions_.clear();
+}
+
 std::vector<int> ScriptedWindow::FilePositions() const {
     std::vector<int> v;
     for (auto [id, pos] : positions_)

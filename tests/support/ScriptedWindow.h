@@ -48,6 +48,7 @@ public:
     std::vector<int> FilePositions() const;   // SetBarPos on the per-file bar
     std::vector<int> TotalPositions() const;  // SetBarPos on the batch bar
     std::vector<std::string> Texts() const;   // the boxes' texts
+    void ClearRecords();  // forgets boxes, prompts, events and bar positions
     int pumps = 0;
     int updates = 0;
     bool enabled[2] = {true, true};  // main, exit
