@@ -1,1 +1,167 @@
-#include <gtest/gtest.h>
+// Whole batches on a scripted window and a fake picker.
+#include <unistd.h>
+
+#include "support/JobFixture.h"
+
+namespace ombrix::test {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class BatchTest : public JobFixture {
+protected:
+    // The events from the first occurrence of `from` on.
+    Texts From(const std::string& from) const {
+        auto it = std::find(w.events.begin(), w.events.end(), from);
+        return Texts(it, w.events.end());
+    }
+    static std::string Summary(bool decrypt, int selected, int done, int deleted) {
+        return "Selected File(s) : " + std::to_string(selected) + " , \n " + (decrypt ? "Decrypted" : "Encrypted") +
+               " File(s) : " + std::to_string(done) + ", \n Deleted Files : " + std::to_string(deleted) + " ";
+    }
+};
+
+TEST_F(BatchTest, EncryptBatchWithDeleteKeepsTheOriginalThatFailed) {
+    for (auto name : {"a.txt", "b.txt", "c.txt"}) {
+        WriteFile(dir / name, std::string("contents of ") + name);
+        w.picker.paths.push_back(dir / name);
+    }
+    w.controls.del = 1;
+    w.controls.samePass = 1;
+    w.QueuePrompt("pa");
+    w.QueuePrompt(std::nullopt);  // b.txt: cancelled
+    w.QueuePrompt("pc");
+    job.OnMainButton();
+
+    EXPECT_EQ(w.Texts(), (Texts{"' " + (dir / "b.txt") + " ' is not Encrypted ", Summary(false, 3, 2, 2)}));
+    EXPECT_EQ(w.boxes.back().caption, "Completed ");
+    EXPECT_EQ(dir.List(), (Texts{"a.kvr", "b.txt", "c.kvr"}));
+    EXPECT_EQ(ReadFile(dir / "c.kvr"), ContainerBytes("c.txt", "pc", "contents of c.txt"));
+    EXPECT_EQ(w.TotalPositions(), (std::vector<int>{0, 0, 1, 2, 3}));
+    EXPECT_EQ(job.SelectedCount, 3);
+    EXPECT_EQ(job.ProcessedCount, 2);
+    EXPECT_EQ(job.DeletedCount, 2);
+
+    const Texts start(w.events.begin(), w.events.begin() + 7);
+    EXPECT_EQ(start, (Texts{"Disable(1018)", "Disable(1019)", "TotalFiles", "UpdateData(TRUE)", "Range(1023,0,3)",
+                            "Show(1023)", "Total(0)"}));
+    EXPECT_EQ(From("DecryptTypes"), (Texts{"DecryptTypes", "EncryptTypes", "Hide(1024)", "Hide(1023)",
+                                           "Box(" + Summary(false, 3, 2, 2) + ")", "ProcessOver", "Enable(1018)",
+                                           "Enable(1019)"}));
+    // An original goes only after its output and folder were synced.
+    EXPECT_GE(fsio::Calls(fsio::Op::Sync), 4);
+}
+
+TEST_F(BatchTest, DecryptBatchSkipsWhatIsNotAContainer) {
+    WriteFile(dir / "one.kvr", ContainerBytes("one.txt", "pw", "1"));
+    WriteFile(dir / "notes.txt", "plain");
+    WriteFile(dir / "two.kvr", ContainerBytes("two.txt", "pw", "2"));
+    WriteFile(dir / "broken.kvr", "no header here");
+    WriteFile(dir / "three.kvr", ContainerBytes("three.txt", "other", "3"));
+    for (auto name : {"one.kvr", "notes.txt", "two.kvr", "broken.kvr", "three.kvr"})
+        w.picker.paths.push_back(dir / name);
+    job.ProcessFlag = 1;
+    w.QueuePrompt(std::nullopt);  // three.kvr: wrong password, then given up
+    job.OnMainButton();
+
+    EXPECT_EQ(w.Texts(), (Texts{"' " + (dir / "notes.txt") + " ' is not Ombrix's Encrypted File",
+                                "' " + (dir / "broken.kvr") + " ' is not Ombrix's Encrypted File",
+                                "' " + (dir / "three.kvr") + " ' is not Decrypted ", Summary(true, 5, 2, 0)}));
+    EXPECT_EQ(ReadFile(dir / "one.txt"), "1");
+    EXPECT_EQ(ReadFile(dir / "two.txt"), "2");
+    EXPECT_FALSE(Exists(dir / "three.txt"));
+    // No advance for a skipped file; i + 1 for one that passed the check, done or not.
+    EXPECT_EQ(w.TotalPositions(), (std::vector<int>{0, 0, 1, 3, 5}));
+    EXPECT_EQ(From("EncryptTypes"), (Texts{"EncryptTypes", "DecryptTypes", "Hide(1024)", "Hide(1023)",
+                                           "Box(" + Summary(true, 5, 2, 0) + ")", "ProcessOver", "Enable(1018)",
+                                           "Enable(1019)"}));
+}
+
+TEST_F(BatchTest, RefusedDeletionIsReportedAndNotCounted) {
+    for (auto name : {"a.txt", "b.txt"}) {
+        WriteFile(dir / name, "x");
+        w.picker.paths.push_back(dir / name);
+    }
+    w.controls.del = 1;
+    fsio::FailNth(fsio::Op::Remove, 1, EACCES);
+    job.OnMainButton();
+    EXPECT_EQ(w.Texts(), (Texts{"File ' " + (dir / "a.txt") + " ' is Not Deleted Due to Access Failure.",
+                                Summary(false, 2, 2, 1)}));
+    EXPECT_EQ(dir.List(), (Texts{"a.kvr", "a.txt", "b.kvr"}));
+}
+
+TEST_F(BatchTest, OriginalIsKeptWhenItsPathNoLongerNamesTheFileRead) {
+    WriteFile(dir / "a.txt", "read this");
+    w.picker.paths = {dir / "a.txt"};
+    w.controls.del = 1;
+    w.controls.samePass = 1;
+    w.QueuePrompt("pw");
+    // While the pass runs, another file takes the original's name.
+    w.onPrompt = [&] {
+        WriteFile(dir / "replacement", "someone else's");
+        ASSERT_EQ(::rename((dir / "replacement").c_str(), (dir / "a.txt").c_str()), 0);
+    };
+    job.OnMainButton();
+    EXPECT_EQ(w.Texts(), (Texts{"File ' " + (dir / "a.txt") + " ' is Not Deleted Due to Access Failure.",
+                                Summary(false, 1, 1, 0)}));
+    EXPECT_EQ(ReadFile(dir / "a.txt"), "someone else's");
+    EXPECT_EQ(ReadFile(dir / "a.kvr"), ContainerBytes("a.txt", "pw", "read this"));
+}
+
+TEST_F(BatchTest, OriginalIsKeptWhenItsOutputCannotBeMadeDurable) {
+    WriteFile(dir / "a.txt", "x");
+    w.picker.paths = {dir / "a.txt"};
+    w.controls.del = 1;
+    fsio::FailNth(fsio::Op::Sync, 1, EIO);
+    job.OnMainButton();
+    EXPECT_EQ(w.Texts(), (Texts{"File ' " + (dir / "a.txt") + " ' is Not Deleted Due to Access Failure.",
+                                Summary(false, 1, 1, 0)}));
+    EXPECT_TRUE(Exists(dir / "a.txt"));
+}
+
+TEST_F(BatchTest, NoFilesStillEndsWithTheModeCallsAndTheSummary) {
+    for (int process : {0, 1}) {
+        w.ClearRecords();
+        job.ProcessFlag = process;
+        job.OnMainButton();
+        const std::string box = "Box(" + Summary(process == 1, 0, 0, 0) + ")";
+        const Texts end = process == 0 ? Texts{"DecryptTypes", "EncryptTypes", "Hide(1024)", "Hide(1023)", box,
+                                               "ProcessOver", "Enable(1018)", "Enable(1019)"}
+                                       : Texts{"EncryptTypes", "DecryptTypes", "Hide(1024)", "Hide(1023)", box,
+                                               "ProcessOver", "Enable(1018)", "Enable(1019)"};
+        EXPECT_EQ(Texts(w.events.end() - 8, w.events.end()), end);
+        EXPECT_EQ(w.boxes.back().text, process == 0 ? "Selected File(s) : 0 , \n Encrypted File(s) : 0, \n Deleted Files : 0 "
+                                                    : "Selected File(s) : 0 , \n Decrypted File(s) : 0, \n Deleted Files : 0 ");
+    }
+}
+
+TEST_F(BatchTest, MoreThanSixteenBitsOfFilesAllRun) {
+    const int n = 40000;
+    for (int i = 0; i < n; ++i) w.picker.paths.push_back(dir / ("plain" + std::to_string(i) + ".txt"));
+    job.ProcessFlag = 1;
+    job.OnMainButton();
+    EXPECT_EQ(static_cast<int>(w.boxes.size()), n + 1);
+    EXPECT_EQ(w.boxes.back().text, Summary(true, n, 0, 0));
+    EXPECT_EQ(w.picker.calls[n], "FileSource(" + std::to_string(n - 1) + ")");
+}
+
+TEST_F(BatchTest, EncryptThenDecryptRestoresEveryFileAndDeletesContainers) {
+    std::string out = dir.MakeDir("restored");
+    for (auto name : {"x.bin", "y.bin"}) {
+        WriteFile(dir / name, std::string(1000, name[0]));
+        w.picker.paths.push_back(dir / name);
+    }
+    job.OnMainButton();
+    w.picker.paths = {dir / "x.kvr", dir / "y.kvr"};
+    w.picker.destination = out;
+    w.controls.same = 0;
+    w.controls.del = 1;
+    job.ProcessFlag = 1;
+    job.OnMainButton();
+    EXPECT_EQ(w.boxes.back().text, Summary(true, 2, 2, 2));
+    EXPECT_EQ(ReadFile(out + "/x.bin"), std::string(1000, 'x'));
+    EXPECT_EQ(dir.List(), (Texts{"restored", "x.bin", "y.bin"}));
+}
+
+}  // namespace
+}  // namespace ombrix::test
