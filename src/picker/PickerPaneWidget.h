@@ -1,0 +1,117 @@
+// The file picker pane of the main window: browse folders, collect picks from
+// several of them, and choose the destination folder.
+#pragma once
+
+#include "picker/PickerPane.h"
+
+#include <QByteArray>
+#include <QSet>
+#include <QWidget>
+#include <vector>
+
+class QCompleter;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QStringListModel;
+class QToolButton;
+class QTreeView;
+class QModelIndex;
+
+namespace ombrix {
+
+class ListingModel;
+
+class PickerPaneWidget : public QWidget, public C_PickerPane {
+    Q_OBJECT
+public:
+    explicit PickerPaneWidget(QWidget* parent = nullptr);
+    ~PickerPaneWidget() override;
+
+    // C_PickerPane
+    std::string FileSource(std::int32_t& index) override;
+    std::string FileDestination() override;
+    std::int32_t TotalFiles() override;
+    void DecryptTypes() override;
+    void EncryptTypes() override;
+    void DisableDestination() override;
+    void EnableDestination() override;
+    void ProcessOver() override;
+
+    // Opens a folder; on failure the reason shows in the pane, the current
+    // listing stays and false is returned.
+    bool openFolder(const QString& path);
+    QString currentFolder() const;
+    // Reads the current folder again and drops picks whose files are gone.
+    void refresh();
+    bool isDecryptMode() const { return m_decrypt; }
+    QString errorText() const;
+
+    // Adds regular files not yet picked, in the given order; returns how many.
+    int addPicks(const QList<QByteArray>& paths);
+    void clearPicks();
+
+    QSize sizeHint() const override;
+
+signals:
+    void picksChanged(int count);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    struct Pick {
+        QByteArray path;  // as FileSource gives it
+        QByteArray key;   // resolved path, so one file is never picked twice
+    };
+
+    void buildUi();
+    bool readInto(const QByteArray& dir, bool keepOnFailure);
+    void showError(const QString& text);
+    void goUp();
+    void goToLocation();
+    void updateCompletions(const QString& text);
+    void activate(const QModelIndex& index);
+    void pickSelected();
+    void pickAllListed();
+    void removeSelectedPicks();
+    void prunePicks();
+    void dropPickAt(int row);
+    void picksUpdated();
+    void updateModeLabel();
+    void setDestinationEnabled(bool on);
+    void restoreDestinationIfEmpty();
+    void browseDestination();
+    QByteArray pathFromInput(const QString& text) const;
+    QList<QByteArray> selectedFilePaths() const;
+
+    QLabel* m_mode = nullptr;
+    QLineEdit* m_location = nullptr;
+    QCompleter* m_completer = nullptr;
+    QStringListModel* m_completions = nullptr;
+    QString m_completionBase;
+    QToolButton* m_up = nullptr;
+    QLabel* m_error = nullptr;
+    QTreeView* m_listing = nullptr;
+    ListingModel* m_model = nullptr;
+    QToolButton* m_add = nullptr;
+    QLabel* m_count = nullptr;
+    QToolButton* m_remove = nullptr;
+    QToolButton* m_clear = nullptr;
+    QListWidget* m_pickList = nullptr;
+    QLabel* m_destLabel = nullptr;
+    QLineEdit* m_dest = nullptr;
+    QToolButton* m_browse = nullptr;
+
+    QByteArray m_dir;
+    QString m_lastDest;
+    bool m_decrypt = false;
+    std::vector<Pick> m_picks;
+    QSet<QByteArray> m_pickKeys;
+};
+
+}  // namespace ombrix
