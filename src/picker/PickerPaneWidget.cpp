@@ -84,6 +84,7 @@ void PickerPaneWidget::buildUi() {
     m_location->setObjectName("location");
     m_location->setPlaceholderText("Folder");
     m_location->setToolTip("Type or paste a folder and press Enter");
+    m_location->setAccessibleName("Folder");
     m_location->setAcceptDrops(false);
     m_completions = new QStringListModel(this);
     m_completer = new QCompleter(m_completions, this);
@@ -129,6 +130,7 @@ void PickerPaneWidget::buildUi() {
     header->setSectionResizeMode(ListingModel::SizeColumn, QHeaderView::Fixed);
     header->resizeSection(ListingModel::SizeColumn,
                           fontMetrics().horizontalAdvance("9999 MB") + 16);
+    m_listing->setAccessibleName("Folder contents");
     m_listing->installEventFilter(this);
 
     auto* pickAction = new QAction("Pick selected files", m_listing);
@@ -156,6 +158,7 @@ void PickerPaneWidget::buildUi() {
     m_pickList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pickList->setTextElideMode(Qt::ElideMiddle);
     m_pickList->setUniformItemSizes(true);
+    m_pickList->setAccessibleName("Picked files");
     m_pickList->installEventFilter(this);
 
     m_destLabel = new QLabel("Destination folder:", this);
