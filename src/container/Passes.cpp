@@ -17,7 +17,7 @@
 namespace ombrix {
 namespace {
 
-constexpr std::size_t kBlock = 1 << 20;
+constexpr std::size_t kBlock = 256 << 10;
 
 bool Contains(const std::string& s, std::string_view what) { return s.find(what) != std::string::npos; }
 
@@ -123,6 +123,12 @@ public:
         if (!path_.empty()) ::unlink(path_.c_str());
     }
 
+    // Reserves the final size up front where the file system can, so the
+    // writes that follow need not extend the file block by block.
+    void Reserve(std::int64_t size) {
+        if (size > 0) (void)::fallocate(fd_.get(), 0, 0, static_cast<off_t>(size));
+    }
+
     bool ok() const { return fd_.ok(); }
     int fd() const { return fd_.get(); }
     const std::string& path() const { return path_; }
@@ -219,6 +225,7 @@ void Job::Encryption() {
         return fail(notDone + ": the password is too long for a .kvr container");
 
     const std::string header = HeaderEncrypt(SFile) + FileCode + HeaderEncrypt(password) + PassCode;
+    out.Reserve(static_cast<std::int64_t>(header.size()) + src.size);
     if (fsio::WriteAll(out.fd(), header.data(), header.size()) != 0) return fail(writeError);
 
     bar.SetTotal(src.size);
@@ -275,6 +282,7 @@ void Job::Decryption() {
 
     bar.SetTotal(src.size);
     const std::int64_t body = std::max<std::int64_t>(0, src.size - HeaderLength);
+    out.Reserve(body);
     switch (CopyShifted(src, HeaderLength, body, out.fd(), DecodeBody, bar)) {
     case CopyResult::ReadError: return fail(readError);
     case CopyResult::WriteError: return fail(writeError);
