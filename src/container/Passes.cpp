@@ -7,6 +7,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <random>
 #include <unistd.h>
 
@@ -161,142 +162,124 @@ private:
     std::string path_;
 };
 
-enum class CopyResult { Done, ReadError, WriteError };
+// What one pass shares with the other: its files, its bar, its messages and
+// its failure sequence. `verb` is "Encrypted" or "Decrypted"; the read and
+// write messages differ between the passes only in their capitals.
+class Pass {
+public:
+    const std::string notDone, readError, writeError;
 
-// Copies bytes [from, from + count) of the source, shifted, to the output.
-CopyResult CopyShifted(Source& src, std::int64_t from, std::int64_t count, int out,
-                       void (*shift)(unsigned char*, std::size_t), FileBar& bar) {
-    std::unique_ptr<unsigned char[]> buf(new unsigned char[kBlock]);
-    std::int64_t done = 0;
-    while (done < count) {
-        auto want = static_cast<std::size_t>(std::min<std::int64_t>(kBlock, count - done));
-        long long n = fsio::ReadAt(src.fd.get(), buf.get(), want, from + done);
-        if (n <= 0) return CopyResult::ReadError;  // an error, or the file got shorter
-        shift(buf.get(), static_cast<std::size_t>(n));
-        if (fsio::WriteAll(out, buf.get(), static_cast<std::size_t>(n)) != 0) return CopyResult::WriteError;
-        done += n;
-        bar.Advance(done);
+    Pass(Job& job, const char* verb, const char* reading, const char* writing)
+        : notDone(std::string("' ") + job.SFilePath + " ' is not " + verb + " "),
+          readError(std::string("Error in ") + reading + " ' " + job.SFilePath +
+                    " '. Due to less disk space or bad clusters"),
+          writeError(std::string("Error in ") + writing + " ' " + job.DFileCompletePath +
+                     " '. Due to less disk space or bad clusters"),
+          job_(job), bar_(job.Window(), job.PumpInterval) {
+        job_.SFileId = {};
     }
-    struct stat st {};
-    if (fsio::Fstat(src.fd.get(), st) != 0 || st.st_size != src.size) return CopyResult::ReadError;
-    return CopyResult::Done;
-}
+
+    // Opens the input and a temporary output, or reports why not. Nothing is
+    // left behind when either fails.
+    bool Open() {
+        src_ = OpenSource(job_.SFilePath);
+        if (src_.fd.ok() && NamesFile(job_.DFileCompletePath, src_.id)) {
+            job_.MessageBox(notDone + ": the output ' " + job_.DFileCompletePath + " ' is the file itself");
+            return false;
+        }
+        out_.emplace(job_.DFileCompletePath);
+        const std::string& destDir = job_.m_SameRadio == 0 ? job_.DFilePath : job_.SFileParent;
+        if (!src_.fd.ok()) job_.MessageBox("The Sorce File '" + job_.SFilePath + "' Does Not Exist");
+        if (!out_->ok()) job_.MessageBox("The Destination Directory '" + destDir + "' Does Not Exist ");
+        return src_.fd.ok() && out_->ok();
+    }
+
+    std::int64_t SourceSize() const { return src_.size; }
+    int OutFd() const { return out_->fd(); }
+
+    // The failure sequence: close both, remove the unfinished output, say why.
+    void Fail(const std::string& message) {
+        job_.SuccessFlag = 0;
+        src_.fd.reset();
+        out_->Discard(job_);
+        job_.MessageBox(message);
+    }
+
+    // Copies count bytes from offset `from`, shifted, then closes the files and
+    // gives the output its final name.
+    void Finish(std::int64_t from, std::int64_t count, void (*shift)(unsigned char*, std::size_t)) {
+        bar_.SetTotal(src_.size);
+        std::unique_ptr<unsigned char[]> buf(new unsigned char[kBlock]);
+        for (std::int64_t done = 0; done < count;) {
+            auto want = static_cast<std::size_t>(std::min<std::int64_t>(kBlock, count - done));
+            long long n = fsio::ReadAt(src_.fd.get(), buf.get(), want, from + done);
+            if (n <= 0) return Fail(readError);  // an error, or the file got shorter
+            shift(buf.get(), static_cast<std::size_t>(n));
+            if (fsio::WriteAll(out_->fd(), buf.get(), static_cast<std::size_t>(n)) != 0) return Fail(writeError);
+            done += n;
+            bar_.Advance(done);
+        }
+        struct stat st {};
+        if (fsio::Fstat(src_.fd.get(), st) != 0 || st.st_size != src_.size) return Fail(readError);
+        src_.fd.close();
+        if (!out_->Close()) return Fail(writeError);
+        if (!out_->Commit(job_.DFileCompletePath, job_.DFileReplace))
+            return Fail(errno == EEXIST ? notDone + ": ' " + job_.DFileCompletePath + " ' already exists"
+                                        : writeError);
+        ++job_.ProcessedCount;
+        job_.SuccessFlag = 1;
+        job_.SFileId = src_.id;
+    }
+
+    void Reserve(std::int64_t size) { out_->Reserve(size); }
+
+private:
+    Job& job_;
+    FileBar bar_;
+    Source src_;
+    std::optional<TempOutput> out_;
+};
 
 }  // namespace
 
 void Job::Encryption() {
-    FileBar bar(window_, PumpInterval);
-    SFileId = {};
-    const std::string notDone = "' " + SFilePath + " ' is not Encrypted ";
-    const std::string destDir = m_SameRadio == 0 ? DFilePath : SFileParent;
-
+    Pass pass(*this, "Encrypted", "Reading", "Writing");
     if (Contains(SFile, kNameMark) || Contains(SFile, kPassMark)) {
-        MessageBox(notDone + ": a .kvr container cannot carry \"!hsc\" or \"!hsm\" in a file name");
+        MessageBox(pass.notDone + ": a .kvr container cannot carry \"!hsc\" or \"!hsm\" in a file name");
         return;
     }
-    Source src = OpenSource(SFilePath);
-    if (src.fd.ok() && NamesFile(DFileCompletePath, src.id)) {
-        MessageBox(notDone + ": the output ' " + DFileCompletePath + " ' is the file itself");
-        return;
-    }
-    TempOutput out(DFileCompletePath);
-    if (!src.fd.ok()) MessageBox("The Sorce File '" + SFilePath + "' Does Not Exist");
-    if (!out.ok()) MessageBox("The Destination Directory '" + destDir + "' Does Not Exist ");
-    if (!src.fd.ok() || !out.ok()) return;
-
-    const std::string readError =
-        "Error in Reading ' " + SFilePath + " '. Due to less disk space or bad clusters";
-    const std::string writeError =
-        "Error in Writing ' " + DFileCompletePath + " '. Due to less disk space or bad clusters";
-    auto fail = [&](const std::string& message) {
-        SuccessFlag = 0;
-        src.fd.reset();
-        out.Discard(*this);
-        MessageBox(message);
-    };
+    if (!pass.Open()) return;
 
     UpdateData(true);
     std::string password = m_Password;
     if (m_SamePassRadio == 1 && !window_.PromptPassword("File --> " + SFilePath, password))
-        return fail(notDone);
+        return pass.Fail(pass.notDone);
     if (Contains(password, kPassMark))
-        return fail(notDone + ": a .kvr container cannot carry \"!hsm\" in a password");
+        return pass.Fail(pass.notDone + ": a .kvr container cannot carry \"!hsm\" in a password");
     if (SFile.size() + password.size() + 20 > kMaxHeaderScan)
-        return fail(notDone + ": the password is too long for a .kvr container");
+        return pass.Fail(pass.notDone + ": the password is too long for a .kvr container");
 
     const std::string header = HeaderEncrypt(SFile) + FileCode + HeaderEncrypt(password) + PassCode;
-    out.Reserve(static_cast<std::int64_t>(header.size()) + src.size);
-    if (fsio::WriteAll(out.fd(), header.data(), header.size()) != 0) return fail(writeError);
-
-    bar.SetTotal(src.size);
-    switch (CopyShifted(src, 0, src.size, out.fd(), EncodeBody, bar)) {
-    case CopyResult::ReadError: return fail(readError);
-    case CopyResult::WriteError: return fail(writeError);
-    case CopyResult::Done: break;
-    }
-    src.fd.close();
-    if (!out.Close()) return fail(writeError);
-    if (!out.Commit(DFileCompletePath, DFileReplace)) {
-        return fail(errno == EEXIST ? notDone + ": ' " + DFileCompletePath + " ' already exists"
-                                    : writeError);
-    }
-    ++ProcessedCount;
-    SuccessFlag = 1;
-    SFileId = src.id;
+    pass.Reserve(static_cast<std::int64_t>(header.size()) + pass.SourceSize());
+    if (fsio::WriteAll(pass.OutFd(), header.data(), header.size()) != 0) return pass.Fail(pass.writeError);
+    pass.Finish(0, pass.SourceSize(), EncodeBody);
 }
 
 void Job::Decryption() {
-    FileBar bar(window_, PumpInterval);
-    SFileId = {};
-    const std::string notDone = "' " + SFilePath + " ' is not Decrypted ";
-    const std::string destDir = m_SameRadio == 0 ? DFilePath : SFileParent;
-
-    Source src = OpenSource(SFilePath);
-    if (src.fd.ok() && NamesFile(DFileCompletePath, src.id)) {
-        MessageBox(notDone + ": the output ' " + DFileCompletePath + " ' is the file itself");
-        return;
-    }
-    TempOutput out(DFileCompletePath);
-    if (!src.fd.ok()) MessageBox("The Sorce File '" + SFilePath + "' Does Not Exist");
-    if (!out.ok()) MessageBox("The Destination Directory '" + destDir + "' Does Not Exist ");
-    if (!src.fd.ok() || !out.ok()) return;
-
-    const std::string readError =
-        "Error in reading ' " + SFilePath + " '. Due to less disk space or bad clusters";
-    const std::string writeError =
-        "Error in writing ' " + DFileCompletePath + " '. Due to less disk space or bad clusters";
-    auto fail = [&](const std::string& message) {
-        SuccessFlag = 0;
-        src.fd.reset();
-        out.Discard(*this);
-        MessageBox(message);
-    };
+    Pass pass(*this, "Decrypted", "reading", "writing");
+    if (!pass.Open()) return;
 
     UpdateData(true);
     std::string candidate = m_Password;
     if (m_SamePassRadio == 1 && !window_.PromptPassword("File --> " + SFilePath, candidate))
-        return fail(notDone);
+        return pass.Fail(pass.notDone);
     while (candidate != HeaderPassword) {
-        if (!window_.PromptPassword("Failed :( " + SFilePath + " )", candidate)) return fail(notDone);
+        if (!window_.PromptPassword("Failed :( " + SFilePath + " )", candidate)) return pass.Fail(pass.notDone);
     }
 
-    bar.SetTotal(src.size);
-    const std::int64_t body = std::max<std::int64_t>(0, src.size - HeaderLength);
-    out.Reserve(body);
-    switch (CopyShifted(src, HeaderLength, body, out.fd(), DecodeBody, bar)) {
-    case CopyResult::ReadError: return fail(readError);
-    case CopyResult::WriteError: return fail(writeError);
-    case CopyResult::Done: break;
-    }
-    src.fd.close();
-    if (!out.Close()) return fail(writeError);
-    if (!out.Commit(DFileCompletePath, DFileReplace)) {
-        return fail(errno == EEXIST ? notDone + ": ' " + DFileCompletePath + " ' already exists"
-                                    : writeError);
-    }
-    ++ProcessedCount;
-    SuccessFlag = 1;
-    SFileId = src.id;
+    const std::int64_t body = std::max<std::int64_t>(0, pass.SourceSize() - HeaderLength);
+    pass.Reserve(body);
+    pass.Finish(HeaderLength, body, DecodeBody);
 }
 
 }  // namespace ombrix
