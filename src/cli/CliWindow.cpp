@@ -1,0 +1,171 @@
+#include "cli/CliWindow.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "job/Job.h"
+
+namespace ombrix::cli {
+namespace {
+
+void Put(std::FILE* stream, const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+std::size_t TerminalColumns() {
+    winsize ws{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
+    return 80;
+}
+
+}  // namespace
+
+std::string ArgPicker::FileSource(std::int32_t& index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= files_.size()) return {};
+    current_ = files_[static_cast<std::size_t>(index)];
+    return current_;
+}
+
+void StatusLine::Draw() {
+    if (!enabled_ || !shown_) return;
+    std::string text = std::to_string(done_) + "/" + std::to_string(upper_) + " files  " +
+                       std::to_string(percent_) + "%  ";
+    // One screen line at most, or the carriage return cannot take it back.
+    const std::size_t room = TerminalColumns() - 1;
+    std::string file = file_;
+    if (text.size() + file.size() > room) {
+        std::size_t keep = room > text.size() + 3 ? room - text.size() - 3 : 0;
+        std::size_t from = file.size() - std::min(keep, file.size());
+        while (from < file.size() && (static_cast<unsigned char>(file[from]) & 0xC0) == 0x80) ++from;
+        file = "..." + file.substr(from);
+    }
+    text += file;
+    if (text.size() > room) text.resize(room);
+    if (text == drawn_) return;
+    std::string out = "\r" + text + "\033[K";
+    std::fwrite(out.data(), 1, out.size(), stderr);
+    std::fflush(stderr);
+    drawn_ = std::move(text);
+}
+
+void StatusLine::Clear() {
+    if (drawn_.empty()) return;
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    drawn_.clear();
+}
+
+void CliWindow::UpdateData(Job& job, bool saveAndValidate) {
+    if (saveAndValidate) {
+        job.m_Password = controls.password;
+        job.m_Confirm = controls.password;
+        job.m_Delete = controls.del;
+        job.m_EncriptRadio = controls.encrypt;
+        job.m_SameRadio = controls.same;
+        job.m_SamePassRadio = controls.samePass;
+    } else {
+        controls.password = job.m_Password;
+        controls.del = job.m_Delete;
+        controls.encrypt = job.m_EncriptRadio;
+        controls.same = job.m_SameRadio;
+        controls.samePass = job.m_SamePassRadio;
+    }
+}
+
+MsgResult CliWindow::MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons) {
+    status_.Clear();
+    MsgResult result = MsgResult::Ok;
+    if (buttons == MsgButtons::YesNo) result = AskYesNo(text);
+    else Put(caption == "Completed " ? stdout : stderr, text);  // the summary is the program's output
+    status_.Draw();
+    return result;
+}
+
+// An answer given on the command line is taken silently; asking happens on
+// the terminal, and an ended input means No, which keeps the existing file.
+MsgResult CliWindow::AskYesNo(const std::string& text) {
+    if (replace_ == Replace::Yes) return MsgResult::Yes;
+    if (replace_ != Replace::Ask || !terminal_.ok()) return MsgResult::No;
+    for (;;) {
+        auto line = terminal_.ReadLine(text + " [y/n] ");
+        if (!line) {
+            terminal_.Write("\n");
+            return MsgResult::No;
+        }
+        for (auto& c : *line)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (*line == "y" || *line == "yes") return MsgResult::Yes;
+        if (*line == "n" || *line == "no") return MsgResult::No;
+    }
+}
+
+// Like the window's prompt: OK needs a non-empty password, and when a
+// confirmation is asked, an equal one; anything else asks again or cancels.
+bool CliWindow::PromptPassword(const std::string& label, std::string& password) {
+    password.clear();
+    if (!terminalPrompts_ || !terminal_.ok()) return false;
+    status_.Clear();
+    for (;;) {
+        terminal_.Write(label + "\n");
+        auto first = terminal_.ReadSecret("Password: ");
+        if (!first || first->empty()) break;
+        if (confirmPrompts_) {
+            auto second = terminal_.ReadSecret("Confirm password: ");
+            if (!second) break;
+            if (*second != *first) {
+                terminal_.Write("PassWord Is Not Confirmed, Please Retype it.\n");
+                continue;
+            }
+        }
+        password = std::move(*first);
+        status_.Draw();
+        return true;
+    }
+    status_.Draw();
+    return false;
+}
+
+void CliWindow::SetBarRange(int id, std::int32_t, std::int32_t upper) {
+    if (id == IDC_TOTAL_PROGRESS) status_.SetTotal(upper);
+}
+
+void CliWindow::SetBarPos(int id, std::int32_t pos) {
+    if (id == IDC_TOTAL_PROGRESS) status_.SetDone(pos);
+    else if (id == IDC_FILE_PROGRESS) status_.SetPercent(pos);
+    status_.SetFile(picker_.Current());
+    status_.Draw();
+}
+
+void CliWindow::ShowControl(int id, bool show) {
+    if (id == IDC_TOTAL_PROGRESS) status_.Show(show);
+}
+
+std::optional<std::string> ReadPasswordFile(const std::string& path) {
+    const bool useStdin = path == "-";
+    std::FILE* in = useStdin ? stdin : std::fopen(path.c_str(), "rb");
+    if (!in) return std::nullopt;
+    std::string line;
+    bool ended = false;
+    for (int c; (c = std::getc(in)) != EOF;) {
+        if (c == '\n') {
+            ended = true;
+            break;
+        }
+        line.push_back(static_cast<char>(c));
+    }
+    const bool failed = std::ferror(in);
+    const int err = errno;
+    if (!useStdin) std::fclose(in);
+    if (failed) {
+        errno = err;
+        return std::nullopt;
+    }
+    if (ended && !line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+}  // namespace ombrix::cli

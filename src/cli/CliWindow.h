@@ -1,0 +1,102 @@
+// The job's window on a command line: the settings come from the options,
+// message boxes become lines on stderr (the summary on stdout), questions
+// and prompts go to the terminal, and the two bars become one status line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/Options.h"
+#include "cli/Terminal.h"
+#include "job/JobWindow.h"
+#include "picker/PickerPane.h"
+
+namespace ombrix::cli {
+
+// What the window's controls would show.
+struct Controls {
+    std::string password;
+    std::int32_t del = 0, encrypt = 0, same = 0, samePass = 0;
+};
+
+// The picked files and the chosen folder, fixed by the command line.
+class ArgPicker : public C_PickerPane {
+public:
+    ArgPicker(std::vector<std::string> files, std::string dest)
+        : files_(std::move(files)), dest_(std::move(dest)) {}
+    std::string FileSource(std::int32_t& index) override;
+    std::string FileDestination() override { return dest_; }
+    std::int32_t TotalFiles() override { return static_cast<std::int32_t>(files_.size()); }
+    void DecryptTypes() override {}
+    void EncryptTypes() override {}
+    void DisableDestination() override {}
+    void EnableDestination() override {}
+    void ProcessOver() override {}
+
+    const std::string& Current() const { return current_; }
+
+private:
+    std::vector<std::string> files_;
+    std::string dest_;
+    std::string current_;
+};
+
+// The status line on stderr: files done of the batch, percent of the current file.
+class StatusLine {
+public:
+    explicit StatusLine(bool enabled) : enabled_(enabled) {}
+    void SetTotal(std::int32_t upper) { upper_ = upper; }
+    void SetDone(std::int32_t done) { done_ = done; }
+    void SetPercent(std::int32_t percent) { percent_ = percent; }
+    void SetFile(const std::string& path) { file_ = path; }
+    void Show(bool on) { if (!on) Clear(); shown_ = on; }
+    void Draw();
+    void Clear();
+
+private:
+    bool enabled_;
+    bool shown_ = false;
+    std::int32_t upper_ = 0, done_ = 0, percent_ = 0;
+    std::string file_;
+    std::string drawn_;  // the text on screen, empty when none
+};
+
+class CliWindow : public JobWindow {
+public:
+    // terminal prompts: whether PromptPassword may ask on the terminal.
+    CliWindow(Terminal& terminal, ArgPicker& picker, Replace replace, bool terminalPrompts,
+              bool confirmPrompts, bool progress)
+        : terminal_(terminal), picker_(picker), replace_(replace), terminalPrompts_(terminalPrompts),
+          confirmPrompts_(confirmPrompts), status_(progress) {}
+
+    Controls controls;
+
+    void UpdateData(Job& job, bool saveAndValidate) override;
+    MsgResult MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons) override;
+    bool PromptPassword(const std::string& label, std::string& password) override;
+    void SetBarColor(int, std::uint8_t, std::uint8_t, std::uint8_t) override {}
+    void SetBarRange(int id, std::int32_t lower, std::int32_t upper) override;
+    void SetBarPos(int id, std::int32_t pos) override;
+    void ShowControl(int id, bool show) override;
+    void EnableControl(int, bool) override {}
+    C_PickerPane& Picker() override { return picker_; }
+    void PumpEvents() override { status_.Draw(); }
+
+private:
+    MsgResult AskYesNo(const std::string& text);
+
+    Terminal& terminal_;
+    ArgPicker& picker_;
+    Replace replace_;
+    bool terminalPrompts_;
+    bool confirmPrompts_;
+    StatusLine status_;
+};
+
+// Reads the one password: the first line of path ("-": standard input)
+// without its "\n" or "\r\n". nullopt with errno set when it cannot be read.
+std::optional<std::string> ReadPasswordFile(const std::string& path);
+
+}  // namespace ombrix::cli

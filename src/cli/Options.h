@@ -1,0 +1,40 @@
+// The command line of ombrix-cli, parsed into settings. Parsing looks at no
+// file and no terminal; what depends on them is decided in main.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ombrix::cli {
+
+enum class Replace { Default, Ask, Yes, No };
+
+struct Options {
+    bool help = false;
+    bool version = false;
+    bool decrypt = false;
+    std::vector<std::string> files;
+    std::optional<std::string> dest;
+    std::optional<std::string> passwordFile;  // "-" is standard input
+    bool each = false;
+    bool del = false;
+    Replace replace = Replace::Default;
+    bool quiet = false;
+};
+
+struct ParseResult {
+    Options options;
+    std::string error;  // non-empty: a usage error, one line
+};
+
+ParseResult Parse(int argc, char** argv);
+
+extern const char* const kUsage;
+extern const char* const kVersion;
+extern const char* const kHint;
+
+// path made absolute against cwd by prefixing it; links are not resolved.
+std::string Absolute(const std::string& path, const std::string& cwd);
+
+}  // namespace ombrix::cli

@@ -1,0 +1,98 @@
+// ombrix-cli: encrypt or decrypt files from the command line, through the
+// same batch as the window.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "cli/CliWindow.h"
+#include "cli/Options.h"
+#include "cli/Terminal.h"
+#include "job/Job.h"
+
+using namespace ombrix;
+using namespace ombrix::cli;
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+int Usage(const std::string& error) {
+    std::fprintf(stderr, "ombrix-cli: %s\n%s\n", error.c_str(), kHint);
+    return kUsageError;
+}
+
+// A one-line refusal that is not about the command line itself.
+int Refuse(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    return kUsageError;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ParseResult parsed = Parse(argc, argv);
+    if (!parsed.error.empty()) return Usage(parsed.error);
+    Options& o = parsed.options;
+    if (o.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (o.version) {
+        std::fputs(kVersion, stdout);
+        return 0;
+    }
+
+    Terminal terminal;
+    if (o.each && !terminal.ok()) return Usage("--each needs a terminal to ask on");
+    if (!o.each && !o.passwordFile && !terminal.ok())
+        return Usage("no terminal to ask for the password: give it with -p FILE");
+    if (o.replace == Replace::Ask && !terminal.ok()) return Usage("--replace ask needs a terminal to ask on");
+    if (o.replace == Replace::Default)
+        o.replace = isatty(STDIN_FILENO) && terminal.ok() ? Replace::Ask : Replace::No;
+
+    // Placement takes a file's folder from the text before its last "/", so
+    // every path must be absolute.
+    char* cwdBuf = getcwd(nullptr, 0);
+    if (!cwdBuf) return Refuse("ombrix-cli: cannot tell the current directory: " + std::string(std::strerror(errno)));
+    const std::string cwd = cwdBuf;
+    std::free(cwdBuf);
+    for (auto& f : o.files) f = Absolute(f, cwd);
+    if (o.dest) o.dest = Absolute(*o.dest, cwd);
+
+    std::string password;
+    if (o.passwordFile) {
+        auto read = ReadPasswordFile(*o.passwordFile);
+        if (!read)
+            return Refuse("ombrix-cli: cannot read the password file '" + *o.passwordFile +
+                          "': " + std::strerror(errno));
+        password = std::move(*read);
+    } else if (!o.each) {
+        auto first = terminal.ReadSecret("Password: ");
+        if (!first || first->empty()) return Refuse("ombrix-cli: no password given");
+        if (!o.decrypt) {
+            auto second = terminal.ReadSecret("Confirm password: ");
+            if (!second || *second != *first) return Refuse("PassWord Is Not Confirmed, Please Retype it.");
+        }
+        password = std::move(*first);
+    }
+
+    ArgPicker picker(o.files, o.dest.value_or(std::string()));
+    // A wrong password is asked again only where it was typed: never when it came from a file.
+    const bool terminalPrompts = terminal.ok() && !o.passwordFile;
+    const bool progress = !o.quiet && isatty(STDERR_FILENO);
+    CliWindow window(terminal, picker, o.replace, terminalPrompts, !o.decrypt, progress);
+    Job job(window);
+    job.OnInitDialog();
+    window.controls.password = std::move(password);
+    window.controls.encrypt = o.decrypt ? 1 : 0;
+    window.controls.same = o.dest ? 0 : 1;
+    window.controls.samePass = o.each ? 1 : 0;
+    window.controls.del = o.del ? 1 : 0;
+    job.UpdateData(true);
+    job.ProcessFlag = o.decrypt ? 1 : 0;
+    job.OnMainButton();
+    return job.ProcessedCount == job.SelectedCount ? 0 : 1;
+}

@@ -1,0 +1,159 @@
+// ombrix-cli on a pseudo-terminal: passwords asked with echo off, the retry
+// after a wrong password, the Replace question, the status line.
+#include "CliCase.h"
+
+namespace ombrix::test {
+namespace {
+
+class TerminalCase : public CliCase {
+protected:
+    std::unique_ptr<PtyChild> Start(std::vector<std::string> args) {
+        args.insert(args.begin(), kCli);
+        return std::make_unique<PtyChild>(args, dir.path());
+    }
+    // Encrypts a.txt with the password typed twice.
+    void EncryptTyped(const std::string& password) {
+        auto p = Start({"encrypt", "-q", "a.txt"});
+        ASSERT_TRUE(p->Expect("Password: "));
+        p->Send(password + "\n");
+        ASSERT_TRUE(p->Expect("Confirm password: "));
+        p->Send(password + "\n");
+        ASSERT_EQ(p->Wait(), 0) << p->Output();
+    }
+    static std::string Crlf(std::string s) {
+        for (std::size_t at = 0; (at = s.find('\n', at)) != std::string::npos; at += 2) s.insert(at, "\r");
+        return s;
+    }
+};
+
+TEST_F(TerminalCase, TypedPasswordIsNotEchoedAndAWrongOneIsAskedAgain) {
+    Make("a.txt", "secret text");
+    EncryptTyped("tty-pass");
+    ASSERT_TRUE(Exists(dir / "a.kvr"));
+
+    dir.MakeDir("out");
+    auto p = Start({"decrypt", "-q", "-d", "out", "a.kvr"});
+    const std::string failed = "Failed :( " + (dir / "a.kvr") + " )\r\n";
+    ASSERT_TRUE(p->Expect("Password: "));
+    p->Send("first-wrong\n");
+    ASSERT_TRUE(p->Expect(failed + "Password: ")) << p->Output();
+    p->Send("second-wrong\n");
+    ASSERT_TRUE(p->Expect(failed + "Password: ")) << p->Output();
+    p->Send("tty-pass\n");
+    EXPECT_EQ(p->Wait(), 0);
+    EXPECT_EQ(ReadFile(dir / "out/a.txt"), "secret text");
+    const std::string& shown = p->Output();
+    for (std::string typed : {"tty-pass", "first-wrong", "second-wrong"})
+        EXPECT_EQ(shown.find(typed), std::string::npos) << typed << " was echoed: " << shown;
+    EXPECT_EQ(shown.find("Confirm password"), std::string::npos);  // decrypting asks once
+    EXPECT_NE(shown.find(Crlf(Summary(true, 1, 1, 0))), std::string::npos) << shown;
+}
+
+TEST_F(TerminalCase, EndOfInputAtTheRetryCancelsTheFile) {
+    Make("a.txt", "A");
+    EncryptTyped("right");
+    auto p = Start({"decrypt", "-q", "-d", dir.MakeDir("out"), "a.kvr"});
+    ASSERT_TRUE(p->Expect("Password: "));
+    p->Send("wrong\n");
+    ASSERT_TRUE(p->Expect("Failed :( "));
+    ASSERT_TRUE(p->Expect("Password: "));
+    p->Send("\x04");  // Ctrl-D
+    EXPECT_EQ(p->Wait(), 1);
+    EXPECT_NE(p->Output().find("' " + (dir / "a.kvr") + " ' is not Decrypted \r\n"), std::string::npos)
+        << p->Output();
+    EXPECT_FALSE(Exists(dir / "out/a.txt"));
+}
+
+TEST_F(TerminalCase, PasswordFromAFileIsNeverAskedAgain) {
+    Make("a.txt", "A");
+    ASSERT_EQ(Cli({"encrypt", "-p", pw, dir / "a.txt"}).code, 0);
+    WriteFile(dir / "wrong", "wrong\n");
+    auto p = Start({"decrypt", "-q", "-p", "wrong", "-d", dir.MakeDir("out"), "a.kvr"});
+    EXPECT_EQ(p->Wait(), 1);
+    EXPECT_EQ(p->Output().find("Password: "), std::string::npos) << p->Output();
+    EXPECT_NE(p->Output().find("' " + (dir / "a.kvr") + " ' is not Decrypted \r\n"), std::string::npos);
+}
+
+TEST_F(TerminalCase, MismatchedConfirmationOfTheOnePasswordIsRefused) {
+    Make("a.txt", "A");
+    auto p = Start({"encrypt", "-q", "a.txt"});
+    ASSERT_TRUE(p->Expect("Password: "));
+    p->Send("one\n");
+    ASSERT_TRUE(p->Expect("Confirm password: "));
+    p->Send("One\n");
+    EXPECT_EQ(p->Wait(), 2);
+    EXPECT_NE(p->Output().find("PassWord Is Not Confirmed, Please Retype it.\r\n"), std::string::npos);
+    EXPECT_FALSE(Exists(dir / "a.kvr"));
+}
+
+TEST_F(TerminalCase, EachFileIsAskedForWithItsLabel) {
+    Make("a.txt", "A");
+    Make("b.txt", "B");
+    auto p = Start({"encrypt", "-q", "--each", "a.txt", "b.txt"});
+    ASSERT_TRUE(p->Expect("File --> " + (dir / "a.txt") + "\r\nPassword: "));
+    p->Send("pa\n");
+    ASSERT_TRUE(p->Expect("Confirm password: "));
+    p->Send("pb\n");  // a mismatch asks again
+    ASSERT_TRUE(p->Expect("PassWord Is Not Confirmed, Please Retype it.\r\nFile --> " + (dir / "a.txt") +
+                          "\r\nPassword: "))
+        << p->Output();
+    p->Send("pa\n");
+    ASSERT_TRUE(p->Expect("Confirm password: "));
+    p->Send("pa\n");
+    ASSERT_TRUE(p->Expect("File --> " + (dir / "b.txt") + "\r\nPassword: "));
+    p->Send("\n");  // an empty password is a cancel
+    EXPECT_EQ(p->Wait(), 1);
+    EXPECT_NE(p->Output().find("' " + (dir / "b.txt") + " ' is not Encrypted \r\n"), std::string::npos);
+    EXPECT_NE(p->Output().find(Crlf(Summary(false, 2, 1, 0))), std::string::npos);
+    EXPECT_FALSE(Exists(dir / "b.kvr"));
+
+    WriteFile(dir / "pa", "pa\n");
+    EXPECT_EQ(Cli({"decrypt", "-p", dir / "pa", "-d", dir.MakeDir("out"), dir / "a.kvr"}).code, 0);
+}
+
+TEST_F(TerminalCase, ReplaceQuestionIsAskedOnTheTerminal) {
+    Make("a.txt", "fresh");
+    const std::string question = "In Encripting The File ' " + (dir / "a.txt") + " ' ,' " + (dir / "a.kvr") +
+                                 " ' Found.\r\nTo Replace The File Press 'YES' , To Create With ' " +
+                                 (dir / "a1.kvr") + " ' Press 'NO' Button [y/n] ";
+    struct Case {
+        std::vector<std::string> answers;
+        std::vector<std::string> files;
+    } cases[] = {
+        {{"maybe", "n"}, {"a.kvr", "a.txt", "a1.kvr", "pw"}},  // anything else asks again
+        {{"YES"}, {"a.kvr", "a.txt", "pw"}},
+        {{"\x04"}, {"a.kvr", "a.txt", "a1.kvr", "pw"}},  // end of input keeps the existing file
+    };
+    for (auto& k : cases) {
+        WriteFile(dir / "a.kvr", "old");
+        std::remove((dir / "a1.kvr").c_str());
+        auto p = Start({"encrypt", "-q", "-p", "pw", "a.txt"});
+        for (auto& a : k.answers) {
+            ASSERT_TRUE(p->Expect(question)) << p->Output();
+            p->Send(a == "\x04" ? a : a + "\n");
+        }
+        EXPECT_EQ(p->Wait(), 0) << p->Output();
+        EXPECT_EQ(dir.List(), k.files) << k.answers.front();
+        EXPECT_EQ(ReadFile(dir / "a.kvr") == "old", k.files.size() == 4) << k.answers.front();
+    }
+}
+
+TEST_F(TerminalCase, StatusLineIsClearedBeforeEveryMessage) {
+    Make("big.bin", std::string(3 << 20, 'x'));
+    const std::string missing = dir / "gone.bin";
+    auto p = Start({"encrypt", "-p", "pw", "big.bin", "gone.bin"});
+    EXPECT_EQ(p->Wait(), 1);
+    const std::string& shown = p->Output();
+    EXPECT_NE(shown.find("0/2 files  100%  " + (dir / "big.bin")), std::string::npos) << shown;
+    const std::string message = "\r\033[KThe Sorce File '" + missing + "' Does Not Exist\r\n";
+    EXPECT_NE(shown.find(message), std::string::npos) << shown;
+    EXPECT_NE(shown.find("\r\033[K" + Crlf(Summary(false, 2, 1, 0))), std::string::npos) << shown;
+
+    std::remove((dir / "big.kvr").c_str());
+    auto quiet = Start({"encrypt", "-q", "-p", "pw", "big.bin"});
+    EXPECT_EQ(quiet->Wait(), 0);
+    EXPECT_EQ(quiet->Output(), Crlf(Summary(false, 1, 1, 0)));
+}
+
+}  // namespace
+}  // namespace ombrix::test
