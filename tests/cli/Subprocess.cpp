@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace ombrix::test {
@@ -145,6 +146,11 @@ bool PtyChild::Expect(const std::string& text, std::chrono::milliseconds timeout
 
 void PtyChild::Send(const std::string& text) {
     if (master_ >= 0) (void)!write(master_, text.data(), text.size());
+}
+
+bool PtyChild::EchoOn() const {
+    termios t{};
+    return tcgetattr(master_, &t) == 0 && (t.c_lflag & ECHO);
 }
 
 int PtyChild::Wait(std::chrono::seconds deadline) {

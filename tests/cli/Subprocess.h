@@ -35,6 +35,8 @@ public:
     void Send(const std::string& text);
     // Exit status after reading the rest of the output; -1 when killed.
     int Wait(std::chrono::seconds deadline = std::chrono::seconds(30));
+    // Whether the terminal echoes what is typed, as the child left it.
+    bool EchoOn() const;
     // Everything the child wrote so far ("\n" arrives as "\r\n").
     const std::string& Output() const { return output_; }
 

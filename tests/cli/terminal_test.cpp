@@ -74,6 +74,17 @@ TEST_F(TerminalCase, PasswordFromAFileIsNeverAskedAgain) {
     EXPECT_NE(p->Output().find("' " + (dir / "a.kvr") + " ' is not Decrypted \r\n"), std::string::npos);
 }
 
+TEST_F(TerminalCase, InterruptAtThePasswordGivesTheEchoBack) {
+    Make("a.txt", "A");
+    auto p = Start({"encrypt", "-q", "a.txt"});
+    ASSERT_TRUE(p->Expect("Password: "));
+    EXPECT_FALSE(p->EchoOn());
+    p->Send("\x03");  // Ctrl-C
+    EXPECT_EQ(p->Wait(), -1);  // ended by the signal
+    EXPECT_TRUE(p->EchoOn());
+    EXPECT_FALSE(Exists(dir / "a.kvr"));
+}
+
 TEST_F(TerminalCase, MismatchedConfirmationOfTheOnePasswordIsRefused) {
     Make("a.txt", "A");
     auto p = Start({"encrypt", "-q", "a.txt"});
