@@ -1,0 +1,63 @@
+OMBRIX 1.0 - HELP
+
+Ombrix turns a batch of files into ".kvr" containers and back again, with a password, in one window.
+
+
+WHAT A ".kvr" CONTAINER IS, AND IS NOT
+
+A ".kvr" container holds the file's name, the password and the file's bytes, each byte shifted by a small fixed amount. The shift uses no key, and the password is stored inside the container: anyone who knows the format can read the file without the password. A ".kvr" container hides a file from a casual look; it does not protect it. Do not rely on it for secrets; use real encryption software for those.
+
+
+THE STEPS
+
+1. Pick the files in the picker on the right: browse to a folder, select files in its listing and press Add (or Enter). Picks may come from several folders; Remove and Clear take them away again.
+2. Choose Encrypt or Decrypt under "Select Process".
+3. Choose where the results go, under "Destination Settings".
+4. Choose how passwords are given, under "Password Settings".
+5. Tick "Delete Original File After Completing" if the originals should go.
+6. With one password for all files, type it twice under "Final Stage".
+7. Press the main button (Encrypt or Decrypt). A summary ends the batch.
+
+
+THE SETTINGS
+
+Encrypt
+Writes one container per picked file, named after the file with the extension ".kvr": "report.txt" becomes "report.kvr".
+
+Decrypt
+Takes picked containers and restores each file under the name stored in it. Picked files that are not containers are reported and skipped.
+
+... into the Specified Directory
+Every result goes into the destination folder chosen in the picker.
+
+... into the Respective Directories
+Every result goes into the folder of the file it came from; the picker's destination folder is not used.
+
+When a result's name is taken, Ombrix finds a free numbered name ("report1.kvr", "report2.kvr", ...) and asks whether to replace the existing file instead. "Yes" replaces it; "No" uses the numbered name.
+
+Apply Same Password to All Files
+The password typed under "Final Stage" is used for every file. The main button is available only while "Enter Password" and "Confirm Password" hold the same text, letter case included. Leaving the confirmation field with a different text shows "PassWord Is Not Confirmed, Please Retype it." and empties the confirmation.
+
+Prompt For Password to Each File
+A small window asks for the password of each file in turn. Type it twice; OK is available when both fields match. Cancel skips that file. When decrypting, a wrong password is asked for again ("Failed :( ... )") until it is right or you press Cancel.
+
+Delete Original File After Completing
+After a file was encrypted or decrypted completely, its original is deleted. A file that failed or was skipped is never deleted.
+
+
+THE PROGRESS BARS AND THE SUMMARY
+
+The red bar at the right of "Final Stage" shows how far the current file is; the bar under the password fields counts the files of the batch. Both disappear when the batch is over, and the box "Completed" shows:
+
+Selected File(s): the number of picked files.
+Encrypted File(s) or Decrypted File(s): the files that were processed completely.
+Deleted Files: the originals that were actually removed.
+
+A problem with one file (unreadable, no room, not a container, a cancelled password) is reported in a box of its own, and the batch goes on with the next file. While a batch runs, the window shows its progress and takes no other input; a request to close the window is carried out when the batch is over.
+
+
+OTHER BUTTONS AND KEYS
+
+Help, or F1: this text, read from the file "help.sh" in the folder the program was started from.
+ABOUT: the version of Ombrix. Also in the window's own menu, which Alt+Space or a right-click on the window opens.
+Exit: ends the program. Escape and the close box do the same. Nothing is kept between runs.

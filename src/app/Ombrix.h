@@ -1,0 +1,25 @@
+// The application: checks that there is a screen to show the window on, sets
+// up the look, runs the main window modally and ends when it closes.
+#pragma once
+
+#include <string>
+
+namespace ombrix::app {
+
+// True when a window can be shown: a display is named, or Qt is told which
+// platform to use (offscreen runs do that).
+bool HasDisplay();
+
+// The line printed when there is none.
+std::string NoDisplayMessage();
+
+class COmbrixApp {
+public:
+    // Runs the program; returns the process's exit status.
+    int Run(int argc, char** argv);
+
+private:
+    bool InitInstance();
+};
+
+}  // namespace ombrix::app

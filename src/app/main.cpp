@@ -1,0 +1,7 @@
+#include "app/Ombrix.h"
+
+int main(int argc, char** argv)
+{
+    ombrix::app::COmbrixApp app;
+    return app.Run(argc, argv);
+}

@@ -1,0 +1,191 @@
+#include "dlgkit/Modal.h"
+
+#include "dlgkit/Text.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QHash>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+
+namespace ombrix::dlg {
+
+namespace {
+
+ModalHook* g_hook = nullptr;
+std::string g_appName;
+QPointer<QWidget> g_mainWindow;
+QHash<const QWidget*, int> g_disabled;
+
+}  // namespace
+
+ModalHook::ModalHook() : previous_(g_hook) { g_hook = this; }
+ModalHook::~ModalHook() { g_hook = previous_; }
+ModalHook* ModalHook::Current() { return g_hook; }
+
+void ModalHook::Answer(int result) { queue_.emplace_back(result); }
+void ModalHook::Answer(Script script) { queue_.emplace_back(std::move(script)); }
+
+int ModalHook::Unscripted() const
+{
+    int n = 0;
+    for (const auto& a : log_)
+        n += a.scripted ? 0 : 1;
+    return n;
+}
+
+bool ModalHook::Take(Reply& reply)
+{
+    if (queue_.empty())
+        return false;
+    reply = std::move(queue_.front());
+    queue_.pop_front();
+    return true;
+}
+
+std::size_t ModalHook::Record(Asked asked)
+{
+    log_.push_back(std::move(asked));
+    return log_.size() - 1;
+}
+
+void SetAppName(const std::string& name) { g_appName = name; }
+
+std::string AppName()
+{
+    if (!g_appName.empty())
+        return g_appName;
+    return FromQt(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+}
+
+void SetMainWindow(QWidget* window) { g_mainWindow = window; }
+QWidget* MainWindow() { return g_mainWindow; }
+
+bool IsOwnerDisabled(const QWidget* owner) { return owner && g_disabled.value(owner, 0) > 0; }
+
+namespace {
+
+// Drops keyboard and mouse input to a window that owns an open modal box,
+// whichever way the input arrives, as a disabled window would.
+class InputGate : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+            if (watched->isWidgetType() && IsOwnerDisabled(static_cast<QWidget*>(watched)->window()))
+                return true;
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+};
+
+InputGate* g_gate = nullptr;
+
+}  // namespace
+
+namespace detail {
+OwnerDisable::OwnerDisable(QWidget* owner) : owner_(owner ? owner->window() : nullptr)
+{
+    if (!owner_)
+        return;
+    if (g_disabled.isEmpty() && qApp) {
+        g_gate = new InputGate;
+        qApp->installEventFilter(g_gate);
+    }
+    ++g_disabled[owner_];
+}
+OwnerDisable::~OwnerDisable()
+{
+    if (!owner_)
+        return;
+    if (--g_disabled[owner_] <= 0)
+        g_disabled.remove(owner_);
+    if (g_disabled.isEmpty() && g_gate) {
+        delete g_gate;  // removes itself as a filter
+        g_gate = nullptr;
+    }
+}
+}  // namespace detail
+
+namespace {
+
+// Runs a box that the hook answers without showing it: message boxes, menus.
+int Hooked(ModalHook& hook, Asked asked, int fallback)
+{
+    ModalHook::Reply reply;
+    const bool have = hook.Take(reply);
+    asked.scripted = have;
+    asked.ownerDisabled = true;
+    hook.Record(std::move(asked));
+    if (!have)
+        return fallback;
+    if (const int* r = std::get_if<int>(&reply))
+        return *r;
+    return std::get<Script>(reply)(nullptr);
+}
+
+}  // namespace
+
+int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, Buttons buttons)
+{
+    if (!owner)
+        owner = MainWindow();
+    const std::string title = caption.empty() ? AppName() : caption;
+    detail::OwnerDisable disable(owner);
+    if (ModalHook* hook = ModalHook::Current())
+        return Hooked(*hook, {Asked::Kind::Message, title, text, buttons, {}, true, true},
+                      buttons == Buttons::Ok ? IDOK : IDNO);
+
+    QMessageBox box(owner);
+    box.setWindowTitle(ToQt(title));
+    box.setTextFormat(Qt::PlainText);  // file names are never markup
+    box.setText(ToQt(text));
+    box.setIcon(QMessageBox::NoIcon);
+    if (buttons == Buttons::Ok) {
+        box.setStandardButtons(QMessageBox::Ok);
+    } else {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    }
+    const int r = box.exec();
+    if (buttons == Buttons::Ok)
+        return IDOK;
+    return r == QMessageBox::Yes ? IDYES : IDNO;
+}
+
+unsigned PopupMenu(QWidget* owner, const std::vector<MenuItem>& items, QPoint globalPos)
+{
+    detail::OwnerDisable disable(owner);
+    if (ModalHook* hook = ModalHook::Current()) {
+        Asked asked{Asked::Kind::Menu, {}, {}, Buttons::Ok, {}, true, true};
+        for (const auto& it : items)
+            asked.items.push_back(it.text);
+        return static_cast<unsigned>(Hooked(*hook, std::move(asked), 0));
+    }
+    QMenu menu(owner);
+    for (const auto& it : items) {
+        if (it.separator()) {
+            menu.addSeparator();
+        } else {
+            QAction* a = menu.addAction(ToQt(it.text));
+            a->setData(it.id);
+        }
+    }
+    QAction* chosen = menu.exec(globalPos);
+    return chosen ? chosen->data().toUInt() : 0u;
+}
+
+}  // namespace ombrix::dlg

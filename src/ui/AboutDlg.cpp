@@ -1,0 +1,31 @@
+#include "ui/AboutDlg.h"
+
+#include "ui/Resource.h"
+
+namespace ombrix::ui {
+
+using namespace dlg;
+
+namespace {
+
+DialogTemplate AboutTemplate()
+{
+    return {"About Ombrix",
+            {228, 67},
+            SysMenu | ToolWindow | ClientEdgeFrame,
+            {
+                {IDC_STATIC, Kind::Icon, kIcon32, {2, 3, 20, 20}, 0},
+                {IDC_STATIC, Kind::Static, "Ombrix Version 1.0", {23, 3, 67, 8}, NoPrefix | Group},
+                {IDOK, Kind::PushButton, "OK", {190, 3, 34, 14}, DefPush | Group | TabStop},
+                {IDC_STATIC, Kind::Static, "Encrypts and decrypts batches of files", {23, 20, 200, 8}, NoPrefix},
+                {IDC_STATIC, Kind::Static, "into .kvr containers. A .kvr container is", {23, 30, 200, 8}, NoPrefix},
+                {IDC_STATIC, Kind::Static, "a byte shift, not cryptographic protection.", {23, 40, 200, 8}, NoPrefix},
+                {IDC_STATIC, Kind::Static, "Written in C++ with Qt.", {23, 52, 200, 8}, NoPrefix},
+            }};
+}
+
+}  // namespace
+
+CAboutDlg::CAboutDlg() : Dialog(AboutTemplate()) { setObjectName(QStringLiteral("CAboutDlg")); }
+
+}  // namespace ombrix::ui

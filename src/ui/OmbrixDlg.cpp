@@ -1,0 +1,367 @@
+#include "ui/OmbrixDlg.h"
+
+#include "ui/AboutDlg.h"
+#include "ui/Resource.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+#include <QShortcut>
+
+#include "ui/PlaceholderPicker.h"
+#ifdef OMBRIX_HAVE_PICKER
+#include "picker/PickerPaneWidget.h"
+#endif
+
+namespace ombrix::ui {
+
+using namespace dlg;
+
+namespace {
+
+DialogTemplate MainTemplate()
+{
+    return {"Ombrix ( Version 1.0 )",
+            {393, 254},
+            SysMenu | MinimizeBox | AppWindow,
+            {
+                {IDC_ENCRYPT_RADIO, Kind::AutoRadio, "&Encrypt", {12, 41, 39, 10}, Group},
+                {IDC_DECRYPT_RADIO, Kind::AutoRadio, "&Decrypt", {124, 41, 39, 8}, 0},
+                {IDC_SAME_RADIO, Kind::AutoRadio, "Encrypt All Files into the &Specified Directory", {12, 80, 154, 8}, Group},
+                {IDC_RESPECTIVE_RADIO, Kind::AutoRadio, "Encrypt Files into the &Respective Directories", {12, 67, 157, 9}, 0},
+                {IDC_SAMEPASS_RADIO, Kind::AutoRadio, "Apply S&ame Password to All Files", {12, 106, 121, 8}, Group},
+                {IDC_EACHPASS_RADIO, Kind::AutoRadio, "&Prompt For  Password to Each File", {12, 117, 122, 8}, 0},
+                {IDC_PROCESS_GROUP, Kind::GroupBox, "Select Process : ", {9, 31, 164, 21}, 0},
+                {IDC_DESTINATION_GROUP, Kind::GroupBox, "Destination Settings : ", {9, 56, 164, 35}, 0},
+                {IDC_PASSMODE_GROUP, Kind::GroupBox, "Password Settings : ", {9, 95, 162, 33}, 0},
+                {IDC_DELETE_CHECK, Kind::AutoCheck, "De&lete Original File After Completing", {12, 136, 158, 9}, TabStop},
+                {IDC_SETTINGS_GROUP, Kind::GroupBox, "Settings : ", {2, 2, 176, 153}, FrameEdges},
+                {IDC_PASSWORD_LABEL, Kind::Static, "Enter Password       : ", {12, 177, 71, 11}, Group},
+                {IDC_CONFIRM_LABEL, Kind::Static, "Confirm Password   : ", {12, 192, 70, 11}, Group},
+                {IDC_PASSWORD_EDIT, Kind::Edit, "", {83, 176, 68, 12}, Password | Border | TabStop},
+                {IDC_CONFIRM_EDIT, Kind::Edit, "", {83, 192, 68, 12}, Password | Border | TabStop},
+                {IDC_MAIN_BUTTON, Kind::PushButton, "E&ncrypt", {33, 220, 44, 16}, TabStop | FrameEdges},
+                {IDC_EXIT_BUTTON, Kind::PushButton, "E&xit", {95, 219, 42, 17}, TabStop | FrameEdges},
+                {IDC_STATIC, Kind::GroupBox, "Final Stage : ", {2, 160, 176, 85}, FrameEdges},
+                {IDC_PICKERPANE1, Kind::Custom, "", {191, 9, 191, 230}, TabStop},
+                {IDC_STATIC, Kind::GroupBox, "", {185, 2, 203, 243}, FrameEdges},
+                {IDC_ABOUT_BUTTON, Kind::PushButton, "ABOUT", {135, 15, 37, 15}, TabStop | ClientEdges},
+                {IDC_TOTAL_PROGRESS, Kind::Progress, "", {13, 209, 139, 6}, Smooth | Border},
+                {IDC_FILE_PROGRESS, Kind::Progress, "", {161, 174, 6, 64}, Vertical | Border},
+                {IDC_HELP_BUTTON, Kind::PushButton, "Help", {96, 15, 35, 15}, TabStop | ClientEdges},
+            }};
+}
+
+COmbrixDlg::PickerFactory DefaultPicker()
+{
+#ifdef OMBRIX_HAVE_PICKER
+    return [](QWidget* parent) -> QWidget* { return new PickerPaneWidget(parent); };
+#else
+    return [](QWidget* parent) -> QWidget* { return new PlaceholderPicker(parent); };
+#endif
+}
+
+}  // namespace
+
+COmbrixDlg::COmbrixDlg(PickerFactory picker)
+    : Dialog(MainTemplate(),
+             [f = picker ? std::move(picker) : DefaultPicker()](int id, QWidget* parent) -> QWidget* {
+                 if (id != IDC_PICKERPANE1)
+                     return nullptr;
+                 QWidget* w = f(parent);
+                 if (!dynamic_cast<C_PickerPane*>(w)) {
+                     delete w;  // no picker to talk to: one that picks nothing
+                     w = new PlaceholderPicker(parent);
+                 }
+                 return w;
+             }),
+      job_(*this)
+{
+    setObjectName(QStringLiteral("COmbrixDlg"));
+    m_hIcon.addFile(QString::fromLatin1(kIcon32), QSize(32, 32));
+    m_hIcon.addFile(QString::fromLatin1(kIcon16), QSize(16, 16));
+
+    Map(Notify::Clicked, IDC_DECRYPT_RADIO, [this] { OnDecryptRadio(); });
+    Map(Notify::Clicked, IDC_EACHPASS_RADIO, [this] { OnEachpassRadio(); });
+    Map(Notify::Clicked, IDC_ENCRYPT_RADIO, [this] { OnEncryptRadio(); });
+    Map(Notify::Clicked, IDC_EXIT_BUTTON, [this] { OnExitButton(); });
+    Map(Notify::Clicked, IDC_RESPECTIVE_RADIO, [this] { OnRespectiveRadio(); });
+    Map(Notify::Clicked, IDC_SAMEPASS_RADIO, [this] { OnSamepassRadio(); });
+    Map(Notify::Clicked, IDC_SAME_RADIO, [this] { OnSameRadio(); });
+    Map(Notify::Change, IDC_CONFIRM_EDIT, [this] { OnChangeConfirmEdit(); });
+    Map(Notify::Change, IDC_PASSWORD_EDIT, [this] { OnChangePasswordEdit(); });
+    Map(Notify::KillFocus, IDC_CONFIRM_EDIT, [this] { OnKillfocusConfirmEdit(); });
+    Map(Notify::Clicked, IDC_MAIN_BUTTON, [this] { OnMainButton(); });
+    Map(Notify::Clicked, IDC_ABOUT_BUTTON, [this] { OnAboutButton(); });
+    Map(Notify::Clicked, IDC_HELP_BUTTON, [this] { OnHelpButton(); });
+
+    // F1 stands in for the platform help engine: it opens our viewer.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { OnHelpButton(); });
+}
+
+COmbrixDlg::~COmbrixDlg() = default;
+
+void COmbrixDlg::DoDataExchange(DataExchange& dx)
+{
+    DDX_Control(dx, IDC_FILE_PROGRESS, m_FileProgress);
+    DDX_Control(dx, IDC_TOTAL_PROGRESS, m_TotalProgress);
+    DDX_Control(dx, IDC_PICKERPANE1, m_ActX);
+    DDX_Text(dx, IDC_CONFIRM_EDIT, job_.m_Confirm);
+    DDX_Check(dx, IDC_DELETE_CHECK, job_.m_Delete);
+    DDX_Radio(dx, IDC_ENCRYPT_RADIO, job_.m_EncriptRadio);
+    DDX_Text(dx, IDC_PASSWORD_EDIT, job_.m_Password);
+    DDX_Radio(dx, IDC_SAME_RADIO, job_.m_SameRadio);
+    DDX_Radio(dx, IDC_SAMEPASS_RADIO, job_.m_SamePassRadio);
+}
+
+bool COmbrixDlg::OnInitDialog()
+{
+    Dialog::OnInitDialog();
+    if (auto* menu = GetSystemMenu()) {
+        const std::string about = LoadString(IDS_ABOUTBOX);
+        if (!about.empty()) {
+            menu->push_back({});
+            menu->push_back({IDM_ABOUTBOX, about});
+        }
+    }
+    setWindowIcon(m_hIcon);
+    job_.OnInitDialog();
+    return true;
+}
+
+// ---- JobWindow ----
+
+void COmbrixDlg::UpdateData(Job& job, bool saveAndValidate)
+{
+    Q_ASSERT(&job == &job_);
+    (void)job;
+    Dialog::UpdateData(saveAndValidate);
+}
+
+MsgResult COmbrixDlg::MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons)
+{
+    const int r = dlg::MessageBox(this, text, caption, buttons == MsgButtons::YesNo ? Buttons::YesNo : Buttons::Ok);
+    if (buttons == MsgButtons::Ok)
+        return MsgResult::Ok;
+    return r == IDYES ? MsgResult::Yes : MsgResult::No;
+}
+
+bool COmbrixDlg::PromptPassword(const std::string& label, std::string& password)
+{
+    m_PasswordDlg.m_FileLabel = label;
+    if (m_PasswordDlg.DoModal(this) == IDOK) {
+        password = m_PasswordDlg.m_Password;
+        return true;
+    }
+    password.clear();
+    return false;
+}
+
+ProgressBar* COmbrixDlg::Bar(int id)
+{
+    if (id == IDC_FILE_PROGRESS || id == IDC_TOTAL_PROGRESS)
+        return Item<ProgressBar>(id);
+    return nullptr;
+}
+
+void COmbrixDlg::SetBarColor(int id, std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+{
+    if (ProgressBar* b = Bar(id))
+        b->SetColor(QColor(red, green, blue));
+}
+
+void COmbrixDlg::SetBarRange(int id, std::int32_t lower, std::int32_t upper)
+{
+    if (ProgressBar* b = Bar(id))
+        b->SetRange(lower, upper);
+}
+
+void COmbrixDlg::SetBarPos(int id, std::int32_t pos)
+{
+    if (ProgressBar* b = Bar(id))
+        b->SetPos(pos);
+}
+
+void COmbrixDlg::ShowControl(int id, bool show) { ShowItem(id, show); }
+void COmbrixDlg::EnableControl(int id, bool enable) { EnableItem(id, enable); }
+
+C_PickerPane& COmbrixDlg::Picker()
+{
+    if (!m_ActX)
+        m_ActX = dynamic_cast<C_PickerPane*>(GetDlgItem(IDC_PICKERPANE1));
+    return *m_ActX;  // the control factory always makes a picker
+}
+
+void COmbrixDlg::PumpEvents()
+{
+    // Repaint and move the bars; keys and clicks wait for the batch's end.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// ---- ending ----
+
+void COmbrixDlg::OnOK()
+{
+    if (batch_) {
+        closePending_ = true;
+        return;
+    }
+    Dialog::OnOK();
+}
+
+void COmbrixDlg::OnCancel()
+{
+    if (batch_) {
+        closePending_ = true;  // carried out when the batch is over
+        return;
+    }
+    Dialog::OnCancel();
+}
+
+void COmbrixDlg::OnExitButton() { OnOK(); }
+
+// ---- system menu, painting ----
+
+void COmbrixDlg::OnSysCommand(unsigned id, long param)
+{
+    if ((id & 0xFFF0) == IDM_ABOUTBOX)
+        OnAboutButton();
+    else
+        Dialog::OnSysCommand(id, param);
+}
+
+QPoint COmbrixDlg::IconOrigin(QSize client, QSize icon)
+{
+    return {(client.width() - icon.width() + 1) / 2, (client.height() - icon.height() + 1) / 2};
+}
+
+void COmbrixDlg::paintEvent(QPaintEvent* e)
+{
+    if (!isMinimized()) {
+        Dialog::paintEvent(e);
+        return;
+    }
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Window));
+    const QSize icon(32, 32);
+    p.drawPixmap(IconOrigin(size(), icon), m_hIcon.pixmap(icon));
+}
+
+// ---- settings handlers ----
+
+namespace {
+
+// What each process choice writes, by the index of its radio.
+struct ProcessWording {
+    const char* same;
+    const char* respective;
+    void (C_PickerPane::*tell)();
+    const char* mainButton;
+};
+constexpr ProcessWording kProcess[2] = {
+    {"Encrypt All Files into the &Specified Directory", "Encrypt Files into the &Respective Directories",
+     &C_PickerPane::EncryptTypes, "E&ncrypt"},
+    {"Decrypt All Files into the &Specified Directory", "Decrypt Files into the &Respective Directories",
+     &C_PickerPane::DecryptTypes, "D&ecrypt"},
+};
+
+}  // namespace
+
+void COmbrixDlg::ChooseProcess(int which)
+{
+    UpdateData(true);
+    if (job_.m_EncriptRadio == which) {
+        const ProcessWording& w = kProcess[which];
+        SetDlgItemText(IDC_SAME_RADIO, w.same);
+        SetDlgItemText(IDC_RESPECTIVE_RADIO, w.respective);
+        (Picker().*w.tell)();
+        SetDlgItemText(IDC_MAIN_BUTTON, w.mainButton);
+        job_.ProcessFlag = which;
+    }
+    UpdateData(false);
+}
+
+void COmbrixDlg::OnEncryptRadio() { ChooseProcess(0); }
+void COmbrixDlg::OnDecryptRadio() { ChooseProcess(1); }
+
+void COmbrixDlg::OnSameRadio()
+{
+    UpdateData(true);
+    if (job_.m_SameRadio == 0)
+        Picker().EnableDestination();
+    UpdateData(false);
+}
+
+void COmbrixDlg::OnRespectiveRadio()
+{
+    UpdateData(true);
+    if (job_.m_SameRadio == 1)
+        Picker().DisableDestination();
+    UpdateData(false);
+}
+
+// 0: one password typed here, fields open; 1: a prompt per file, fields shut.
+void COmbrixDlg::ChoosePasswordMode(int which)
+{
+    UpdateData(true);
+    if (job_.m_SamePassRadio == which) {
+        job_.m_Password.clear();
+        job_.m_Confirm.clear();
+        EnableItem(IDC_PASSWORD_EDIT, which == 0);
+        EnableItem(IDC_CONFIRM_EDIT, which == 0);
+        EnableItem(IDC_MAIN_BUTTON, which == 1);
+    }
+    UpdateData(false);
+}
+
+void COmbrixDlg::OnSamepassRadio() { ChoosePasswordMode(0); }
+void COmbrixDlg::OnEachpassRadio() { ChoosePasswordMode(1); }
+
+void COmbrixDlg::PasswordRule()
+{
+    UpdateData(true);
+    EnableItem(IDC_MAIN_BUTTON, job_.m_Confirm == job_.m_Password && !job_.m_Password.empty());
+    UpdateData(false);
+}
+
+void COmbrixDlg::OnChangePasswordEdit() { PasswordRule(); }
+void COmbrixDlg::OnChangeConfirmEdit() { PasswordRule(); }
+
+void COmbrixDlg::OnKillfocusConfirmEdit()
+{
+    // Uses the members the last change read; the controls are not read here.
+    if (job_.m_Confirm == job_.m_Password)
+        return;
+    job_.MessageBox("PassWord Is Not Confirmed, Please Retype it.");
+    job_.m_Confirm.clear();
+    UpdateData(false);
+}
+
+// ---- buttons ----
+
+void COmbrixDlg::OnMainButton()
+{
+    struct Running {
+        bool& flag;
+        explicit Running(bool& f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+    };
+    {
+        Running running(batch_);
+        job_.OnMainButton();
+    }
+    if (closePending_) {
+        closePending_ = false;
+        OnCancel();
+    }
+}
+
+void COmbrixDlg::OnAboutButton()
+{
+    CAboutDlg about;
+    about.DoModal(this);
+}
+
+void COmbrixDlg::OnHelpButton() { m_HelpDlg.DoModal(this); }
+
+}  // namespace ombrix::ui

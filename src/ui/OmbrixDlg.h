@@ -1,0 +1,88 @@
+// The main window: the settings, the password fields, the main and Exit
+// buttons, the two progress bars and the file picker. It owns the job and is
+// the job's window.
+#pragma once
+
+#include "dlgkit/Dialog.h"
+#include "job/Job.h"
+#include "job/JobWindow.h"
+#include "picker/PickerPane.h"
+#include "ui/Help.h"
+#include "ui/Password.h"
+
+#include <QIcon>
+#include <functional>
+
+namespace ombrix::ui {
+
+class COmbrixDlg : public dlg::Dialog, public JobWindow {
+    Q_OBJECT
+public:
+    // Makes the picker control; the widget must also be a C_PickerPane.
+    using PickerFactory = std::function<QWidget*(QWidget* parent)>;
+
+    explicit COmbrixDlg(PickerFactory picker = {});
+    ~COmbrixDlg() override;
+
+    using dlg::Dialog::UpdateData;
+
+    // JobWindow
+    void UpdateData(Job& job, bool saveAndValidate) override;
+    MsgResult MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons) override;
+    bool PromptPassword(const std::string& label, std::string& password) override;
+    void SetBarColor(int id, std::uint8_t red, std::uint8_t green, std::uint8_t blue) override;
+    void SetBarRange(int id, std::int32_t lower, std::int32_t upper) override;
+    void SetBarPos(int id, std::int32_t pos) override;
+    void ShowControl(int id, bool show) override;
+    void EnableControl(int id, bool enable) override;
+    C_PickerPane& Picker() override;
+    void PumpEvents() override;
+
+    Job& job() { return job_; }
+    bool BatchRunning() const { return batch_; }
+
+    void OnSysCommand(unsigned id, long param) override;
+
+    // Where a minimised window draws its icon in a client area.
+    static QPoint IconOrigin(QSize client, QSize icon);
+
+    CHelp m_HelpDlg;
+    CPassword m_PasswordDlg;
+
+protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(dlg::DataExchange& dx) override;
+    void OnOK() override;
+    void OnCancel() override;
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    dlg::ProgressBar* Bar(int id);
+
+    void OnDecryptRadio();
+    void OnEachpassRadio();
+    void OnEncryptRadio();
+    void OnExitButton();
+    void OnRespectiveRadio();
+    void OnSamepassRadio();
+    void OnSameRadio();
+    void OnChangeConfirmEdit();
+    void OnChangePasswordEdit();
+    void OnKillfocusConfirmEdit();
+    void OnMainButton();
+    void OnAboutButton();
+    void OnHelpButton();
+    void PasswordRule();
+    void ChooseProcess(int which);
+    void ChoosePasswordMode(int which);
+
+    dlg::ProgressBar* m_FileProgress = nullptr;
+    dlg::ProgressBar* m_TotalProgress = nullptr;
+    C_PickerPane* m_ActX = nullptr;
+    QIcon m_hIcon;
+    Job job_;
+    bool batch_ = false;
+    bool closePending_ = false;
+};
+
+}  // namespace ombrix::ui

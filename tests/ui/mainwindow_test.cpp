@@ -1,0 +1,511 @@
+// The main window: start-up state, the settings handlers, keys, the system
+// menu, the boxes it opens, and whole batches through the real core.
+#include "Support.h"
+
+#include "dlgkit/Look.h"
+#include "dlgkit/Modal.h"
+#include "ui/OmbrixDlg.h"
+#include "ui/Resource.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace ombrix;
+using namespace ombrix::dlg;
+using namespace ombrix::ui;
+using test::FakePicker;
+using test::OpenMain;
+
+namespace {
+
+const char* const kNotConfirmed = "PassWord Is Not Confirmed, Please Retype it.";
+
+bool Checked(Dialog& d, int id) { return d.Item<QAbstractButton>(id)->isChecked(); }
+void Click(Dialog& d, int id) { QTest::mouseClick(d.GetDlgItem(id), Qt::LeftButton); }
+QLineEdit* Edit(Dialog& d, int id) { return d.Item<QLineEdit>(id); }
+
+// Moves the focus by Tab from a control, as the user would.
+void TabFrom(Dialog& d, int id)
+{
+    d.GetDlgItem(id)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(d.GetDlgItem(id), Qt::Key_Tab);
+}
+
+std::vector<std::string> Texts(const ModalHook& hook)
+{
+    std::vector<std::string> t;
+    for (const auto& a : hook.Log())
+        t.push_back(a.kind == Asked::Kind::Message ? a.text : "[" + a.caption + "]");
+    return t;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startupState();
+    void layoutAndTabOrder();
+    void systemMenuAndIcon();
+    void passwordRule_data();
+    void passwordRule();
+    void leavingConfirmation();
+    void passwordModeRadios();
+    void processRadios();
+    void destinationRadios();
+    void keysEndTheWindow();
+    void boxesFromButtonsMenuAndF1();
+    void screenshotsWithRealPicker();
+    void encryptThenDecrypt();
+    void closeDuringBatchWaitsForItsEnd();
+};
+
+void MainWindowTest::startupState()
+{
+    ModalHook hook;
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    QVERIFY(Checked(d, IDC_ENCRYPT_RADIO) && !Checked(d, IDC_DECRYPT_RADIO));
+    QVERIFY(Checked(d, IDC_SAME_RADIO) && !Checked(d, IDC_RESPECTIVE_RADIO));
+    QVERIFY(Checked(d, IDC_SAMEPASS_RADIO) && !Checked(d, IDC_EACHPASS_RADIO));
+    QCOMPARE(d.GetDlgItemText(IDC_SAME_RADIO), std::string("Encrypt All Files into the &Specified Directory"));
+    QCOMPARE(d.GetDlgItemText(IDC_RESPECTIVE_RADIO), std::string("Encrypt Files into the &Respective Directories"));
+    QCOMPARE(d.GetDlgItemText(IDC_MAIN_BUTTON), std::string("E&ncrypt"));
+    for (int id : {IDC_PASSWORD_EDIT, IDC_CONFIRM_EDIT}) {
+        QVERIFY(Edit(d, id)->text().isEmpty());
+        QVERIFY(d.IsItemEnabled(id));
+        QCOMPARE(Edit(d, id)->echoMode(), QLineEdit::Password);
+    }
+    QVERIFY(!d.IsItemEnabled(IDC_MAIN_BUTTON));
+    QVERIFY(d.IsItemEnabled(IDC_EXIT_BUTTON));
+    QVERIFY(!Checked(d, IDC_DELETE_CHECK));
+    QVERIFY(!d.IsItemVisible(IDC_TOTAL_PROGRESS));
+    QVERIFY(!d.IsItemVisible(IDC_FILE_PROGRESS));
+    QCOMPARE(d.focusWidget(), d.GetDlgItem(IDC_DELETE_CHECK));
+    const Job& job = d.job();
+    QCOMPARE(job.ProcessFlag, 0);
+    QCOMPARE(job.SuccessFlag, 0);
+    QCOMPARE(job.PassCode, std::string("$kvp$kvp$kvp$kvp"));
+    QCOMPARE(job.FileCode, std::string("$kvf$kvf$kvf$kvf"));
+    QCOMPARE(job.m_EncriptRadio, 0);
+    QCOMPARE(job.m_SameRadio, 0);
+    QCOMPARE(job.m_SamePassRadio, 0);
+    QVERIFY(w.picker->calls.empty());  // the picker is told nothing at start
+    QVERIFY(hook.Log().empty());
+}
+
+void MainWindowTest::layoutAndTabOrder()
+{
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    const BaseUnits u = d.Units();
+    QCOMPARE(d.windowTitle(), QStringLiteral("Ombrix ( Version 1.0 )"));
+    QCOMPARE(d.size(), MapDialogSize({393, 254}, u));
+    QCOMPARE(d.minimumSize(), d.maximumSize());
+    QVERIFY(!(d.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(d.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QCOMPARE(d.GetDlgItem(IDC_PASSWORD_EDIT)->geometry(), MapDialogRect({83, 176, 68, 12}, u));
+    QCOMPARE(d.GetDlgItem(IDC_PICKERPANE1)->geometry(), MapDialogRect({191, 9, 191, 230}, u));
+    QCOMPARE(d.GetDlgItem(IDC_MAIN_BUTTON)->parentWidget()->geometry(), MapDialogRect({33, 220, 44, 16}, u));
+    QCOMPARE(d.GetDlgItem(IDC_PICKERPANE1), static_cast<QWidget*>(w.picker));
+    auto* fileBar = d.Item<ProgressBar>(IDC_FILE_PROGRESS);
+    auto* totalBar = d.Item<ProgressBar>(IDC_TOTAL_PROGRESS);
+    QVERIFY(fileBar->Vertical() && !fileBar->Smooth());
+    QVERIFY(!totalBar->Vertical() && totalBar->Smooth());
+    // Tab stops in template order; the radios have none.
+    std::vector<int> order;
+    QWidget* at = d.GetDlgItem(IDC_DELETE_CHECK);
+    const std::vector<int> ids{IDC_DELETE_CHECK, IDC_PASSWORD_EDIT, IDC_CONFIRM_EDIT, IDC_MAIN_BUTTON,
+                               IDC_EXIT_BUTTON, IDC_PICKERPANE1, IDC_ABOUT_BUTTON, IDC_HELP_BUTTON};
+    for (int i = 0; i < 40 && order.size() < ids.size(); ++i, at = at->nextInFocusChain())
+        for (int id : ids)
+            if (d.GetDlgItem(id) == at && (at->focusPolicy() & Qt::TabFocus))
+                order.push_back(id);
+    QCOMPARE(order, ids);
+    for (int id : {IDC_ENCRYPT_RADIO, IDC_DECRYPT_RADIO, IDC_SAME_RADIO, IDC_EACHPASS_RADIO})
+        QVERIFY(!(d.GetDlgItem(id)->focusPolicy() & Qt::TabFocus));
+}
+
+void MainWindowTest::systemMenuAndIcon()
+{
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    const auto* menu = d.GetSystemMenu();
+    QVERIFY(menu && menu->size() >= 2);
+    QVERIFY(menu->at(menu->size() - 2).separator());
+    QCOMPARE(menu->back().text, std::string("&About Ombrix..."));
+    QCOMPARE(menu->back().id, IDM_ABOUTBOX);
+    QVERIFY(!d.windowIcon().isNull());
+    QVERIFY(d.windowIcon().availableSizes().contains(QSize(32, 32)));
+    QVERIFY(d.windowIcon().availableSizes().contains(QSize(16, 16)));
+    QCOMPARE(COmbrixDlg::IconOrigin({36, 36}, {32, 32}), QPoint(2, 2));
+    QCOMPARE(COmbrixDlg::IconOrigin({30, 36}, {32, 32}), QPoint(0, 2));  // truncates toward zero
+}
+
+void MainWindowTest::passwordRule_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("confirm");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("same text") << "abc" << "abc" << true;
+    QTest::newRow("letter case differs") << "abc" << "aBc" << false;
+    QTest::newRow("confirmation shorter") << "abcd" << "abc" << false;
+    QTest::newRow("no confirmation") << "abc" << "" << false;
+    QTest::newRow("confirmation typed first") << "" << "abc" << false;
+}
+
+void MainWindowTest::passwordRule()
+{
+    QFETCH(QString, password);
+    QFETCH(QString, confirm);
+    QFETCH(bool, enabled);
+    ModalHook hook;
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    if (password.isEmpty()) {
+        QTest::keyClicks(Edit(d, IDC_CONFIRM_EDIT), confirm);
+    } else {
+        QTest::keyClicks(Edit(d, IDC_PASSWORD_EDIT), password);
+        QTest::keyClicks(Edit(d, IDC_CONFIRM_EDIT), confirm);
+    }
+    QCOMPARE(d.IsItemEnabled(IDC_MAIN_BUTTON), enabled);
+    // Emptying both fields disables it again.
+    Edit(d, IDC_PASSWORD_EDIT)->clear();
+    Edit(d, IDC_CONFIRM_EDIT)->clear();
+    QVERIFY(!d.IsItemEnabled(IDC_MAIN_BUTTON));
+    QVERIFY(hook.Log().empty());
+}
+
+void MainWindowTest::leavingConfirmation()
+{
+    ModalHook hook;
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    // Both empty: leaving shows nothing.
+    TabFrom(d, IDC_CONFIRM_EDIT);
+    QVERIFY(hook.Log().empty());
+    // A password, then tabbing through the confirmation without typing.
+    QTest::keyClicks(Edit(d, IDC_PASSWORD_EDIT), "pw");
+    TabFrom(d, IDC_CONFIRM_EDIT);
+    QCOMPARE(Texts(hook), (std::vector<std::string>{kNotConfirmed}));
+    QCOMPARE(hook.Log()[0].caption, AppName());
+    QVERIFY(Edit(d, IDC_CONFIRM_EDIT)->text().isEmpty());
+    QVERIFY(!d.IsItemEnabled(IDC_MAIN_BUTTON));
+    QCOMPARE(hook.Unscripted(), 1);  // that box was left to the hook's default
+    // A matching pair, then one more character in the password field.
+    hook.ClearLog();
+    hook.Answer(IDOK);
+    QTest::keyClicks(Edit(d, IDC_CONFIRM_EDIT), "pw");
+    QVERIFY(d.IsItemEnabled(IDC_MAIN_BUTTON));
+    QTest::keyClicks(Edit(d, IDC_PASSWORD_EDIT), "!");
+    QVERIFY(!d.IsItemEnabled(IDC_MAIN_BUTTON));
+    QVERIFY(hook.Log().empty());
+    TabFrom(d, IDC_CONFIRM_EDIT);
+    QCOMPARE(Texts(hook), (std::vector<std::string>{kNotConfirmed}));
+    QVERIFY(Edit(d, IDC_CONFIRM_EDIT)->text().isEmpty());
+    QCOMPARE(Edit(d, IDC_PASSWORD_EDIT)->text(), QStringLiteral("pw!"));
+    QVERIFY(!d.IsItemEnabled(IDC_MAIN_BUTTON));
+    QCOMPARE(hook.Unscripted(), 0);
+}
+
+void MainWindowTest::passwordModeRadios()
+{
+    ModalHook hook;
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    QTest::keyClicks(Edit(d, IDC_PASSWORD_EDIT), "pw");
+    QTest::keyClicks(Edit(d, IDC_CONFIRM_EDIT), "pw");
+    Click(d, IDC_EACHPASS_RADIO);
+    for (int id : {IDC_PASSWORD_EDIT, IDC_CONFIRM_EDIT}) {
+        QVERIFY(Edit(d, id)->text().isEmpty());
+        QVERIFY(!d.IsItemEnabled(id));
+    }
+    QVERIFY(d.IsItemEnabled(IDC_MAIN_BUTTON));  // no password needed
+    QCOMPARE(d.job().m_SamePassRadio, 1);
+    Click(d, IDC_SAMEPASS_RADIO);
+    for (int id : {IDC_PASSWORD_EDIT, IDC_CONFIRM_EDIT}) {
+        QVERIFY(Edit(d, id)->text().isEmpty());
+        QVERIFY(d.IsItemEnabled(id));
+    }
+    QVERIFY(!d.IsItemEnabled(IDC_MAIN_BUTTON));
+    // Clicking it again while chosen empties the fields once more.
+    QTest::keyClicks(Edit(d, IDC_PASSWORD_EDIT), "pw");
+    QTest::keyClicks(Edit(d, IDC_CONFIRM_EDIT), "pw");
+    QVERIFY(d.IsItemEnabled(IDC_MAIN_BUTTON));
+    Click(d, IDC_SAMEPASS_RADIO);
+    QVERIFY(Checked(d, IDC_SAMEPASS_RADIO));
+    QVERIFY(Edit(d, IDC_PASSWORD_EDIT)->text().isEmpty());
+    QVERIFY(Edit(d, IDC_CONFIRM_EDIT)->text().isEmpty());
+    QVERIFY(!d.IsItemEnabled(IDC_MAIN_BUTTON));
+    QVERIFY(hook.Log().empty());
+    QVERIFY(w.picker->calls.empty());
+}
+
+void MainWindowTest::processRadios()
+{
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    Click(d, IDC_DECRYPT_RADIO);
+    QCOMPARE(d.GetDlgItemText(IDC_SAME_RADIO), std::string("Decrypt All Files into the &Specified Directory"));
+    QCOMPARE(d.GetDlgItemText(IDC_RESPECTIVE_RADIO), std::string("Decrypt Files into the &Respective Directories"));
+    QCOMPARE(d.GetDlgItemText(IDC_MAIN_BUTTON), std::string("D&ecrypt"));
+    QCOMPARE(d.job().ProcessFlag, 1);
+    QVERIFY(Checked(d, IDC_DECRYPT_RADIO) && !Checked(d, IDC_ENCRYPT_RADIO));
+    QVERIFY(Checked(d, IDC_SAME_RADIO));  // the other groups are untouched
+    Click(d, IDC_DECRYPT_RADIO);  // again: the picker call repeats
+    Click(d, IDC_ENCRYPT_RADIO);
+    QCOMPARE(d.GetDlgItemText(IDC_SAME_RADIO), std::string("Encrypt All Files into the &Specified Directory"));
+    QCOMPARE(d.GetDlgItemText(IDC_RESPECTIVE_RADIO), std::string("Encrypt Files into the &Respective Directories"));
+    QCOMPARE(d.GetDlgItemText(IDC_MAIN_BUTTON), std::string("E&ncrypt"));
+    QCOMPARE(d.job().ProcessFlag, 0);
+    QCOMPARE(w.picker->calls, (std::vector<std::string>{"DecryptTypes", "DecryptTypes", "EncryptTypes"}));
+}
+
+void MainWindowTest::destinationRadios()
+{
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    const std::string same = d.GetDlgItemText(IDC_SAME_RADIO);
+    Click(d, IDC_RESPECTIVE_RADIO);
+    QCOMPARE(d.job().m_SameRadio, 1);
+    Click(d, IDC_SAME_RADIO);
+    QCOMPARE(d.job().m_SameRadio, 0);
+    Click(d, IDC_SAME_RADIO);
+    QCOMPARE(w.picker->calls,
+             (std::vector<std::string>{"DisableDestination", "EnableDestination", "EnableDestination"}));
+    QCOMPARE(d.GetDlgItemText(IDC_SAME_RADIO), same);
+    QVERIFY(!d.IsItemEnabled(IDC_MAIN_BUTTON));
+}
+
+void MainWindowTest::keysEndTheWindow()
+{
+    ModalHook hook;
+    {
+        OpenMain w;
+        COmbrixDlg& d = *w.dlg;
+        QTest::keyClicks(Edit(d, IDC_PASSWORD_EDIT), "pw");
+        QTest::keyClicks(Edit(d, IDC_CONFIRM_EDIT), "pw");
+        QTest::keyClick(Edit(d, IDC_CONFIRM_EDIT), Qt::Key_Return);
+        QTest::keyClick(Edit(d, IDC_PASSWORD_EDIT), Qt::Key_Enter);
+        QTest::keyClick(d.GetDlgItem(IDC_DELETE_CHECK), Qt::Key_Return);
+        QVERIFY(d.IsRunning());  // Enter never ends the program
+        QTest::keyClick(&d, Qt::Key_Escape);
+        QVERIFY(!d.IsRunning());
+        QCOMPARE(d.Result(), int(IDCANCEL));
+    }
+    {
+        OpenMain w;
+        COmbrixDlg& d = *w.dlg;
+        d.Item<QCheckBox>(IDC_DELETE_CHECK)->setChecked(true);
+        Click(d, IDC_EXIT_BUTTON);
+        QCOMPARE(d.Result(), int(IDOK));
+        QCOMPARE(d.job().m_Delete, 1);  // Exit reads the controls first
+    }
+    {
+        OpenMain w;
+        COmbrixDlg& d = *w.dlg;
+        d.Item<QCheckBox>(IDC_DELETE_CHECK)->setChecked(true);
+        d.close();  // the close box
+        QCOMPARE(d.Result(), int(IDCANCEL));
+        QCOMPARE(d.job().m_Delete, 0);
+    }
+    {
+        OpenMain w;
+        COmbrixDlg& d = *w.dlg;
+        hook.Answer(SC_CLOSE);
+        QTest::keyClick(&d, Qt::Key_Space, Qt::AltModifier);
+        QCOMPARE(d.Result(), int(IDCANCEL));
+        QVERIFY(!d.IsRunning());
+    }
+    QCOMPARE(hook.Unscripted(), 0);
+}
+
+void MainWindowTest::boxesFromButtonsMenuAndF1()
+{
+    ModalHook hook;
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    bool disabled = false;
+    hook.Answer([&](QWidget*) {
+        disabled = IsOwnerDisabled(&d);
+        return int(IDOK);
+    });
+    Click(d, IDC_ABOUT_BUTTON);
+    QVERIFY(disabled);
+    // The system menu by key and by a right-click on the window's background.
+    hook.Answer(int(IDM_ABOUTBOX));
+    hook.Answer(IDOK);
+    QTest::keyClick(&d, Qt::Key_Space, Qt::AltModifier);
+    hook.Answer(int(IDM_ABOUTBOX));
+    hook.Answer(IDOK);
+    const QPoint background = d.ItemRect(IDC_SETTINGS_GROUP).topLeft() + QPoint(3, 3);
+    QContextMenuEvent e(QContextMenuEvent::Mouse, background, d.mapToGlobal(background));
+    QApplication::sendEvent(&d, &e);
+    hook.Answer(IDOK);
+    Click(d, IDC_HELP_BUTTON);
+    hook.Answer(IDOK);
+    QTest::keyClick(&d, Qt::Key_F1);
+    QCOMPARE(Texts(hook), (std::vector<std::string>{"[About Ombrix]", "[]", "[About Ombrix]", "[]",
+                                                    "[About Ombrix]", "[Ombrix -- Help]", "[Ombrix -- Help]"}));
+    const auto& menu = hook.Log()[1].items;
+    QCOMPARE(menu, (std::vector<std::string>{"Mi&nimize", "&Close\tAlt+F4", "", "&About Ombrix..."}));
+    QCOMPARE(hook.Unscripted(), 0);
+    QVERIFY(d.IsRunning());
+}
+
+void MainWindowTest::screenshotsWithRealPicker()
+{
+    COmbrixDlg d;
+    SetMainWindow(&d);
+    d.Open();
+    QVERIFY(dynamic_cast<C_PickerPane*>(d.GetDlgItem(IDC_PICKERPANE1)));
+    test::Screenshot(d, "main_encrypt");
+    Click(d, IDC_DECRYPT_RADIO);
+    Click(d, IDC_RESPECTIVE_RADIO);
+    test::Screenshot(d, "main_decrypt");
+    SetMainWindow(nullptr);
+}
+
+void MainWindowTest::encryptThenDecrypt()
+{
+    QTemporaryDir tmp;
+    const std::string root = tmp.path().toStdString();
+    QDir().mkpath(tmp.filePath(QStringLiteral("src")));
+    QDir().mkpath(tmp.filePath(QStringLiteral("out")));
+    QDir().mkpath(tmp.filePath(QStringLiteral("back")));
+    const std::string a = "plain text\r\n", b = std::string("\x00\xFF\x1A\r\n bytes", 10);
+    test::WriteBytes(root + "/src/a.txt", a);
+    test::WriteBytes(root + "/src/b.bin", b);
+
+    ModalHook hook;
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    FakePicker& picker = *w.picker;
+    Click(d, IDC_EACHPASS_RADIO);
+    QVERIFY(d.IsItemEnabled(IDC_MAIN_BUTTON));
+
+    struct Seen {
+        bool buttonsDisabled = true;
+        bool barsHiddenAtSummary = false;
+        bool totalShownDuringPrompts = true;
+        std::vector<QString> labels;
+    } seen;
+    int prompts = 0;
+    const auto answer = [&](const char* password) {
+        return [&, password](QWidget* box) {
+            auto* p = static_cast<Dialog*>(box);
+            seen.labels.push_back(p->Item<QLabel>(IDC_FILE_LABEL)->text());
+            seen.buttonsDisabled &= !d.IsItemEnabled(IDC_MAIN_BUTTON) && !d.IsItemEnabled(IDC_EXIT_BUTTON);
+            seen.totalShownDuringPrompts &= d.IsItemVisible(IDC_TOTAL_PROGRESS);
+            if (++prompts == 2) {
+                // The main window takes no clicks while the prompt is up.
+                QTest::mouseClick(d.GetDlgItem(IDC_ABOUT_BUTTON), Qt::LeftButton);
+            }
+            QTest::keyClicks(p->Item<QLineEdit>(IDC_PASS_EDIT), password);
+            QTest::keyClicks(p->Item<QLineEdit>(IDC_REPEAT_EDIT), password);
+            QTest::mouseClick(p->GetDlgItem(IDOK), Qt::LeftButton);
+            return int(IDCANCEL);
+        };
+    };
+    const auto summary = [&](QWidget*) {
+        seen.barsHiddenAtSummary = !d.IsItemVisible(IDC_TOTAL_PROGRESS) && !d.IsItemVisible(IDC_FILE_PROGRESS);
+        seen.buttonsDisabled &= !d.IsItemEnabled(IDC_MAIN_BUTTON) && !d.IsItemEnabled(IDC_EXIT_BUTTON);
+        picker.calls.push_back("summary closed");
+        return int(IDOK);
+    };
+
+    picker.files = {root + "/src/a.txt", root + "/src/b.bin"};
+    picker.destination = root + "/out";
+    picker.calls.clear();
+    picker.onFileSource = [&](std::int32_t i) {
+        if (i == 1)  // the first file done: both bars show
+            test::Screenshot(d, "main_midbatch");
+    };
+    hook.Answer(answer("k3y"));
+    hook.Answer(answer("k3y"));
+    hook.Answer(summary);
+    Click(d, IDC_MAIN_BUTTON);
+    QCOMPARE(Texts(hook), (std::vector<std::string>{"[Ombrix :  Password]", "[Ombrix :  Password]",
+                                                    "Selected File(s) : 2 , \n Encrypted File(s) : 2, \n Deleted Files : 0 "}));
+    QCOMPARE(hook.Unscripted(), 0);
+    QCOMPARE(hook.Log().back().caption, std::string("Completed "));
+    QCOMPARE(hook.Log().back().text,
+             std::string("Selected File(s) : 2 , \n Encrypted File(s) : 2, \n Deleted Files : 0 "));
+    QCOMPARE(seen.labels, (std::vector<QString>{QString::fromStdString("File --> " + root + "/src/a.txt"),
+                                                QString::fromStdString("File --> " + root + "/src/b.bin")}));
+    QVERIFY(seen.buttonsDisabled);
+    QVERIFY(seen.totalShownDuringPrompts);
+    QVERIFY(seen.barsHiddenAtSummary);
+    QCOMPARE(hook.Log().size(), std::size_t(3));  // the blocked click opened no About box
+    QVERIFY(d.IsItemEnabled(IDC_MAIN_BUTTON) && d.IsItemEnabled(IDC_EXIT_BUTTON));
+    QCOMPARE(d.Item<ProgressBar>(IDC_FILE_PROGRESS)->Color(), QColor(240, 0, 0));
+    QCOMPARE(picker.calls, (std::vector<std::string>{"FileSource 0", "FileSource 1", "DecryptTypes", "EncryptTypes",
+                                                     "summary closed", "ProcessOver"}));
+    QVERIFY(QFile::exists(tmp.filePath(QStringLiteral("out/a.kvr"))));
+    QVERIFY(QFile::exists(tmp.filePath(QStringLiteral("out/b.kvr"))));
+
+    picker.onFileSource = nullptr;
+    // Decrypt the two containers, one wrong password first.
+    Click(d, IDC_DECRYPT_RADIO);
+    QVERIFY(d.IsItemEnabled(IDC_MAIN_BUTTON));
+    picker.files = {root + "/out/a.kvr", root + "/out/b.kvr"};
+    picker.destination = root + "/back";
+    picker.calls.clear();
+    hook.ClearLog();
+    seen = {};
+    hook.Answer(answer("wrong"));
+    hook.Answer(answer("k3y"));
+    hook.Answer(answer("k3y"));
+    hook.Answer(summary);
+    Click(d, IDC_MAIN_BUTTON);
+    QCOMPARE(hook.Unscripted(), 0);
+    QCOMPARE(hook.Log().back().text,
+             std::string("Selected File(s) : 2 , \n Decrypted File(s) : 2, \n Deleted Files : 0 "));
+    QCOMPARE(seen.labels.at(1), QString::fromStdString("Failed :( " + root + "/out/a.kvr )"));
+    QVERIFY(seen.buttonsDisabled && seen.barsHiddenAtSummary);
+    QCOMPARE(test::ReadBytes(root + "/back/a.txt"), a);
+    QCOMPARE(test::ReadBytes(root + "/back/b.bin"), b);
+    QCOMPARE(picker.calls, (std::vector<std::string>{"FileSource 0", "FileSource 1", "EncryptTypes", "DecryptTypes",
+                                                     "summary closed", "ProcessOver"}));
+    QVERIFY(d.IsItemEnabled(IDC_MAIN_BUTTON) && d.IsItemEnabled(IDC_EXIT_BUTTON));
+    QVERIFY(d.IsRunning());
+}
+
+void MainWindowTest::closeDuringBatchWaitsForItsEnd()
+{
+    ModalHook hook;
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    Click(d, IDC_EACHPASS_RADIO);
+    bool stillRunning = false;
+    w.picker->onFileSource = [&](std::int32_t) {
+        d.close();     // the close box
+        QTest::keyClick(&d, Qt::Key_Escape);
+        d.PumpEvents();
+        stillRunning = d.IsRunning() && d.BatchRunning();
+    };
+    w.picker->files = {"/nonexistent/ombrix-test/file.txt"};
+    hook.Answer(IDOK);  // the source cannot be read
+    hook.Answer(IDOK);  // summary
+    Click(d, IDC_MAIN_BUTTON);
+    QVERIFY(stillRunning);
+    QVERIFY(!d.IsRunning());
+    QCOMPARE(d.Result(), int(IDCANCEL));
+    QCOMPARE(hook.Log().back().caption, std::string("Completed "));
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ombrix::dlg::ApplyClassicLook();
+    MainWindowTest t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "mainwindow_test.moc"
