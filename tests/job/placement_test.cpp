@@ -59,10 +59,10 @@ TEST_F(PlacementTest, ChoosesTheFolderAndTheName) {
     } cases[] = {
         {"specified folder, trailing slash cut", 0, "/nowhere/out/", "/in/a.txt", 0, "", "", "/nowhere/out/a.kvr", "/nowhere/out"},
         {"only one slash is cut", 0, "/nowhere/out//", "/in/a.txt", 0, "", "", "/nowhere/out//a.kvr", "/nowhere/out/"},
-        {"root folder", 0, "/", "/in/a.txt", 0, "", "", "/a.kvr", ""},
-        {"empty folder", 0, "", "/in/a.txt", 0, "", "", "/a.kvr", ""},
+        {"root folder", 0, "/", "/in/ombrix-probe.txt", 0, "", "", "/ombrix-probe.kvr", ""},
+        {"empty folder", 0, "", "/in/ombrix-probe.txt", 0, "", "", "/ombrix-probe.kvr", ""},
         {"respective folder", 1, "/ignored", "/in/report.final.doc", 0, "", "", "/in/report.final.kvr", "kept"},
-        {"respective, no slash in the source", 1, "", "README", 0, "", "", "/README.kvr", "kept"},
+        {"respective, no slash in the source", 1, "", "ombrix-probe", 0, "", "", "/ombrix-probe.kvr", "kept"},
         {"dot file", 1, "", "/in/.profile", 0, "", "", "/in/.kvr", "kept"},
         {"decrypt with extension", 1, "", "/in/c.kvr", 1, "orig", "txt", "/in/orig.txt", "kept"},
         {"decrypt without extension", 0, "/nowhere", "/in/c.kvr", 1, "README", "", "/nowhere/README", "/nowhere"},
