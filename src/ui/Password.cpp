@@ -46,7 +46,10 @@ bool CPassword::OnInitDialog()
     m_Password.clear();
     m_Confirm.clear();
     UpdateData(false);
-    return true;
+    // OK starts disabled, so the first tab stop would be Cancel: start in the
+    // password field, where the user types.
+    GetDlgItem(IDC_PASS_EDIT)->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 void CPassword::OnCancel()

@@ -78,7 +78,7 @@ void DialogsTest::promptOpensEmptyEveryRun()
     CPassword dlg;
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Ombrix :  Password"));
     QVERIFY(!(dlg.windowFlags() & Qt::WindowCloseButtonHint));
-    for (const char* label : {"Enter Password for ' /tmp/a.txt '", "Wrong Password, Try Again"}) {
+    for (const char* label : {"File --> /tmp/a.txt", "Failed :( /tmp/a.txt )"}) {
         const int r = Prompt(dlg, label, [&](QWidget* box) {
             [&] {
                 QCOMPARE(static_cast<Dialog*>(box)->Item<QLabel>(IDC_FILE_LABEL)->text(), QString::fromUtf8(label));
@@ -86,8 +86,9 @@ void DialogsTest::promptOpensEmptyEveryRun()
                 QVERIFY(Field(box, IDC_REPEAT_EDIT)->text().isEmpty());
                 QVERIFY(!OkEnabled(box));
                 QCOMPARE(Field(box, IDC_PASS_EDIT)->echoMode(), QLineEdit::Password);
+                QCOMPARE(box->focusWidget(), Field(box, IDC_PASS_EDIT));
             }();
-            if (std::string(label).find("Wrong") == std::string::npos)
+            if (std::string(label).find("Failed") == std::string::npos)
                 test::Screenshot(*box, "prompt");
             QTest::keyClicks(Field(box, IDC_PASS_EDIT), "secret");
             QTest::keyClicks(Field(box, IDC_REPEAT_EDIT), "secret");
