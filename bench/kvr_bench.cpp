@@ -74,11 +74,15 @@ int RunOneBatch(bool decrypt, const std::string& file, const std::string& dest) 
 }
 
 struct Run {
-    double seconds;
+    double seconds;  // wall clock
+    double cpu;      // user + system time of the child
     long maxRssKiB;
 };
 
 Run Spawn(const std::vector<std::string>& args) {
+    // Every run starts with nothing dirty in the page cache, so no run pays
+    // for writing back what the one before it wrote.
+    ::sync();
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -96,7 +100,8 @@ Run Spawn(const std::vector<std::string>& args) {
         std::fprintf(stderr, "failed: %s\n", args[0].c_str());
         std::exit(1);
     }
-    return {s, ru.ru_maxrss};
+    auto secs = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return {s, secs(ru.ru_utime) + secs(ru.ru_stime), ru.ru_maxrss};
 }
 
 double Median(std::vector<double> v) {
@@ -150,23 +155,30 @@ int main(int argc, char** argv) {
         return {program, decrypt ? "decrypt" : "encrypt", "-q", "--replace", "yes", "-p", pwfile, "-d", out, in};
     };
     Spawn({"cp", src, copy});  // warm the page cache
-    std::vector<double> cp, encr, decr;
+    std::vector<double> cp, encr, decr, cpCpu, encrCpu, decrCpu;
     long rss = 0;
     for (int r = 0; r < rounds; ++r) {
         unlink(copy.c_str());
-        cp.push_back(Spawn({"cp", src, copy}).seconds);
+        Run c = Spawn({"cp", src, copy});
+        cp.push_back(c.seconds);
+        cpCpu.push_back(c.cpu);
         unlink((enc + "/sample.kvr").c_str());
         Run e = Spawn(pass(false));
         unlink((dec + "/sample.bin").c_str());
         Run d = Spawn(pass(true));
         encr.push_back(e.seconds);
         decr.push_back(d.seconds);
+        encrCpu.push_back(e.cpu);
+        decrCpu.push_back(d.cpu);
         rss = std::max({rss, e.maxRssKiB, d.maxRssKiB});
         std::printf("round %d: cp %.3fs  encrypt %.3fs  decrypt %.3fs\n", r + 1, cp.back(), e.seconds, d.seconds);
     }
     const double c = Median(cp);
     std::printf("median cp %.3fs  encrypt %.3fs (%.2fx cp)  decrypt %.3fs (%.2fx cp)\n", c, Median(encr),
                 Median(encr) / c, Median(decr), Median(decr) / c);
+    const double cc = Median(cpCpu);
+    std::printf("median CPU time: cp %.3fs  encrypt %.3fs (%.2fx cp)  decrypt %.3fs (%.2fx cp)\n", cc,
+                Median(encrCpu), Median(encrCpu) / cc, Median(decrCpu), Median(decrCpu) / cc);
     std::printf("peak RSS of a pass: %.1f MiB\n", rss / 1024.0);
     for (auto p : {src, copy, enc + "/sample.kvr", dec + "/sample.bin", pwfile}) unlink(p.c_str());
     rmdir(enc.c_str());

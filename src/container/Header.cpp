@@ -21,11 +21,14 @@ void AddToBytes(unsigned char* p, std::size_t n, unsigned char delta) {
     Lanes add;
     for (auto i = 0u; i < sizeof add; ++i) add[i] = delta;
     std::size_t i = 0;
-    for (; i + 4 * sizeof add <= n; i += 4 * sizeof add) {
-        Lanes v[4];
-        std::memcpy(v, p + i, sizeof v);
-        for (auto& lane : v) lane += add;
-        std::memcpy(p + i, v, sizeof v);
+    for (; i + 2 * sizeof add <= n; i += 2 * sizeof add) {
+        Lanes a, b;
+        std::memcpy(&a, p + i, sizeof a);
+        std::memcpy(&b, p + i + sizeof a, sizeof b);
+        a += add;
+        b += add;
+        std::memcpy(p + i, &a, sizeof a);
+        std::memcpy(p + i + sizeof a, &b, sizeof b);
     }
     for (; i < n; ++i) p[i] = static_cast<unsigned char>(p[i] + delta);
 }
