@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMenu>
+#include <QAbstractButton>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -160,6 +162,8 @@ int MessageBox(QWidget* owner, const std::string& text, const std::string& capti
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
     }
+    for (QAbstractButton* b : box.buttons())
+        b->setIcon(QIcon());  // some themes put pictures on standard buttons
     const int r = box.exec();
     if (buttons == Buttons::Ok)
         return IDOK;
