@@ -59,22 +59,7 @@ void StatusLine::Clear() {
     drawn_.clear();
 }
 
-void CliWindow::UpdateData(Job& job, bool saveAndValidate) {
-    if (saveAndValidate) {
-        job.m_Password = controls.password;
-        job.m_Confirm = controls.password;
-        job.m_Delete = controls.del;
-        job.m_EncriptRadio = controls.encrypt;
-        job.m_SameRadio = controls.same;
-        job.m_SamePassRadio = controls.samePass;
-    } else {
-        controls.password = job.m_Password;
-        controls.del = job.m_Delete;
-        controls.encrypt = job.m_EncriptRadio;
-        controls.same = job.m_SameRadio;
-        controls.samePass = job.m_SamePassRadio;
-    }
-}
+void CliWindow::UpdateData(Job& job, bool saveAndValidate) { controls.Exchange(job, saveAndValidate); }
 
 MsgResult CliWindow::MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons) {
     status_.Clear();

@@ -10,16 +10,12 @@
 
 #include "cli/Options.h"
 #include "cli/Terminal.h"
+#include "job/Job.h"
 #include "job/JobWindow.h"
 #include "picker/PickerPane.h"
 
 namespace ombrix::cli {
 
-// What the window's controls would show.
-struct Controls {
-    std::string password;
-    std::int32_t del = 0, encrypt = 0, same = 0, samePass = 0;
-};
 
 // The picked files and the chosen folder, fixed by the command line.
 class ArgPicker : public C_PickerPane {
@@ -71,7 +67,7 @@ public:
         : terminal_(terminal), picker_(picker), replace_(replace), terminalPrompts_(terminalPrompts),
           confirmPrompts_(confirmPrompts), status_(progress) {}
 
-    Controls controls;
+    ControlValues controls;  // the one password is its own confirmation
 
     void UpdateData(Job& job, bool saveAndValidate) override;
     MsgResult MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons) override;

@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
     CliWindow window(terminal, picker, o.replace, terminalPrompts, !o.decrypt, progress);
     Job job(window);
     job.OnInitDialog();
+    window.controls.confirm = password;
     window.controls.password = std::move(password);
     window.controls.encrypt = o.decrypt ? 1 : 0;
     window.controls.same = o.dest ? 0 : 1;

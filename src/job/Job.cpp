@@ -29,6 +29,19 @@ bool Job::DeleteFile(const std::string& path) {
     return true;
 }
 
+void ControlValues::Exchange(Job& job, bool toJob) {
+    auto move = [toJob](auto& member, auto& control) {
+        if (toJob) member = control;
+        else control = member;
+    };
+    move(job.m_Password, password);
+    move(job.m_Confirm, confirm);
+    move(job.m_Delete, del);
+    move(job.m_EncriptRadio, encrypt);
+    move(job.m_SameRadio, same);
+    move(job.m_SamePassRadio, samePass);
+}
+
 std::string AppNameFromPath(const std::string& programPath) {
     auto slash = programPath.rfind('/');
     std::string name = slash == std::string::npos ? programPath : programPath.substr(slash + 1);

@@ -107,6 +107,15 @@ private:
     JobWindow& window_;
 };
 
+// The values of the controls bound to the job, for windows that keep them
+// without widgets (the command line, tests). Exchange moves them the way
+// UpdateData does: toJob copies them into the members, otherwise back.
+struct ControlValues {
+    std::string password, confirm;
+    std::int32_t del = 0, encrypt = 0, same = 0, samePass = 0;
+    void Exchange(Job& job, bool toJob);
+};
+
 // The application's name for captions: a program path's file name without
 // its directory and last extension.
 std::string AppNameFromPath(const std::string& programPath);

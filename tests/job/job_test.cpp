@@ -37,7 +37,7 @@ TEST_F(DeleteFileTest, RemovesOrSaysWhyNot) {
     EXPECT_FALSE(Exists(dir / "x"));
     EXPECT_TRUE(w.boxes.empty());
 
-    for (const std::string path : {dir / "x", std::string(), dir.path()}) {
+    for (const std::string& path : {dir / "x", std::string(), dir.path()}) {
         SCOPED_TRACE(path);
         w.ClearRecords();
         EXPECT_FALSE(job.DeleteFile(path));

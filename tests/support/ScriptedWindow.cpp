@@ -14,21 +14,7 @@ ScriptedWindow::~ScriptedWindow() {
 void ScriptedWindow::UpdateData(Job& job, bool saveAndValidate) {
     ++updates;
     events.push_back(saveAndValidate ? "UpdateData(TRUE)" : "UpdateData(FALSE)");
-    if (saveAndValidate) {
-        job.m_Password = controls.password;
-        job.m_Confirm = controls.confirm;
-        job.m_Delete = controls.del;
-        job.m_EncriptRadio = controls.encrypt;
-        job.m_SameRadio = controls.same;
-        job.m_SamePassRadio = controls.samePass;
-    } else {
-        controls.password = job.m_Password;
-        controls.confirm = job.m_Confirm;
-        controls.del = job.m_Delete;
-        controls.encrypt = job.m_EncriptRadio;
-        controls.same = job.m_SameRadio;
-        controls.samePass = job.m_SamePassRadio;
-    }
+    controls.Exchange(job, saveAndValidate);
 }
 
 MsgResult ScriptedWindow::MessageBox(const std::string& text, const std::string& caption,

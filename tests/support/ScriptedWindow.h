@@ -15,10 +15,7 @@
 namespace ombrix::test {
 
 // What the controls show; UpdateData moves it to and from the job.
-struct Controls {
-    std::string password, confirm;
-    int del = 0, encrypt = 0, same = 0, samePass = 0;
-};
+using Controls = ControlValues;
 
 struct Box {
     std::string text, caption;
