@@ -1,6 +1,7 @@
 // Every failure of both passes, made to happen through the file layer: the
 // message, the flag, and what is left on disk.
 #include <cerrno>
+#include <functional>
 #include <random>
 #include <unistd.h>
 
@@ -28,13 +29,41 @@ protected:
         for (auto& c : body) c = static_cast<char>(rng());
     }
 
-    // The file left in place of the output, which the user agreed to replace.
-    void ExpectUntouched(const std::vector<std::string>& names, const std::string& source,
-                         const std::string& sourceBytes, const std::string& target) {
-        EXPECT_EQ(job.SuccessFlag, 0);
-        EXPECT_EQ(dir.List(), names);  // no temporary or partial output
-        EXPECT_EQ(ReadFile(source), sourceBytes);
-        EXPECT_EQ(ReadFile(target), "old target");
+    // Runs each row on one file: place() chooses the output (the user agrees
+    // to replace the existing target), the row's fault is armed, pass() runs.
+    // Then: the row's message alone, SuccessFlag 0, the source unchanged, no
+    // temporary or partial output, the old target whole.
+    template <std::size_t N>
+    void RunRows(const FaultRow (&rows)[N], const std::string& source, const std::string& target,
+                 const std::vector<std::string>& names, const std::function<void()>& place,
+                 const std::function<void()>& pass, bool decrypting) {
+        const std::string sourceBytes = ReadFile(source);
+        const std::string expected[] = {
+            "The Sorce File '" + source + "' Does Not Exist",
+            "The Destination Directory '" + dir.path() + "' Does Not Exist ",
+            std::string(decrypting ? "Error in reading ' " : "Error in Reading ' ") + source +
+                " '. Due to less disk space or bad clusters",
+            std::string(decrypting ? "Error in writing ' " : "Error in Writing ' ") + target +
+                " '. Due to less disk space or bad clusters",
+        };
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.what);
+            WriteFile(target, "old target");
+            w.QueueAnswer(MsgResult::Yes);
+            place();
+            ASSERT_EQ(job.DFileCompletePath, target);
+            w.ClearRecords();
+            fsio::ResetFaults();
+            fsio::FailNth(row.op, row.nth, row.err);
+            job.SuccessFlag = 0;
+            pass();
+            fsio::ResetFaults();
+            EXPECT_EQ(w.Texts(), Texts{expected[row.message]});
+            EXPECT_EQ(job.SuccessFlag, 0);
+            EXPECT_EQ(dir.List(), names);
+            EXPECT_EQ(ReadFile(source), sourceBytes);
+            EXPECT_EQ(ReadFile(target), "old target");
+        }
     }
 
     std::string body;
@@ -55,30 +84,15 @@ const FaultRow kEncryptRows[] = {
 };
 
 TEST_F(FaultsTest, EncryptionFailuresLoseNothing) {
-    const std::string src = dir / "a.txt", target = dir / "a.kvr";
+    const std::string src = dir / "a.txt";
     WriteFile(src, body);
-    for (const auto& row : kEncryptRows) {
-        SCOPED_TRACE(row.what);
-        WriteFile(target, "old target");
-        w.QueueAnswer(MsgResult::Yes);
-        job.SettingSourceAttributes(src);
-        job.SettingDestinationPath();
-        ASSERT_EQ(job.DFileCompletePath, target);
-        w.ClearRecords();
-        fsio::ResetFaults();
-        fsio::FailNth(row.op, row.nth, row.err);
-        job.SuccessFlag = 0;
-        job.Encryption();
-        fsio::ResetFaults();
-        const std::string expected[] = {
-            "The Sorce File '" + src + "' Does Not Exist",
-            "The Destination Directory '" + dir.path() + "' Does Not Exist ",
-            "Error in Reading ' " + src + " '. Due to less disk space or bad clusters",
-            "Error in Writing ' " + target + " '. Due to less disk space or bad clusters",
-        };
-        EXPECT_EQ(w.Texts(), Texts{expected[row.message]});
-        ExpectUntouched({"a.kvr", "a.txt"}, src, body, target);
-    }
+    RunRows(
+        kEncryptRows, src, dir / "a.kvr", {"a.kvr", "a.txt"},
+        [&] {
+            job.SettingSourceAttributes(src);
+            job.SettingDestinationPath();
+        },
+        [&] { job.Encryption(); }, false);
 }
 
 const FaultRow kDecryptRows[] = {
@@ -95,35 +109,19 @@ const FaultRow kDecryptRows[] = {
 };
 
 TEST_F(FaultsTest, DecryptionFailuresLoseNothing) {
-    const std::string container = dir / "c.kvr", target = dir / "c.txt";
-    const std::string bytes = ContainerBytes("c.txt", "pw", body);
-    WriteFile(container, bytes);
+    const std::string container = dir / "c.kvr";
+    WriteFile(container, ContainerBytes("c.txt", "pw", body));
     job.ProcessFlag = 1;
-    for (const auto& row : kDecryptRows) {
-        SCOPED_TRACE(row.what);
-        WriteFile(target, "old target");
-        w.QueueAnswer(MsgResult::Yes);
-        job.SettingSourceAttributes(container);
-        job.CheckEncryptedFile();
-        ASSERT_EQ(job.HeaderFlag, 1);
-        job.SettingHeaderAttributes(job.HeaderString);
-        job.SettingDestinationPath();
-        ASSERT_EQ(job.DFileCompletePath, target);
-        w.ClearRecords();
-        fsio::ResetFaults();
-        fsio::FailNth(row.op, row.nth, row.err);
-        job.SuccessFlag = 0;
-        job.Decryption();
-        fsio::ResetFaults();
-        const std::string expected[] = {
-            "The Sorce File '" + container + "' Does Not Exist",
-            "The Destination Directory '" + dir.path() + "' Does Not Exist ",
-            "Error in reading ' " + container + " '. Due to less disk space or bad clusters",
-            "Error in writing ' " + target + " '. Due to less disk space or bad clusters",
-        };
-        EXPECT_EQ(w.Texts(), Texts{expected[row.message]});
-        ExpectUntouched({"c.kvr", "c.txt"}, container, bytes, target);
-    }
+    RunRows(
+        kDecryptRows, container, dir / "c.txt", {"c.kvr", "c.txt"},
+        [&] {
+            job.SettingSourceAttributes(container);
+            job.CheckEncryptedFile();
+            ASSERT_EQ(job.HeaderFlag, 1);
+            job.SettingHeaderAttributes(job.HeaderString);
+            job.SettingDestinationPath();
+        },
+        [&] { job.Decryption(); }, true);
 }
 
 // A source cut short while it is copied is a read error, not a short output.
@@ -137,7 +135,10 @@ TEST_F(FaultsTest, SourceShrinkingDuringThePassIsAReadError) {
     w.onPrompt = [&] { ASSERT_EQ(::truncate(src.c_str(), 1000), 0); };
     Encrypt(src);
     EXPECT_EQ(w.boxes.back().text, "Error in Reading ' " + src + " '. Due to less disk space or bad clusters");
-    ExpectUntouched({"a.kvr", "a.txt"}, src, body.substr(0, 1000), target);
+    EXPECT_EQ(job.SuccessFlag, 0);
+    EXPECT_EQ(dir.List(), (Texts{"a.kvr", "a.txt"}));
+    EXPECT_EQ(ReadFile(src), body.substr(0, 1000));
+    EXPECT_EQ(ReadFile(target), "old target");
 }
 
 TEST_F(FaultsTest, FailedRemovalOfTheUnfinishedOutputIsReported) {
