@@ -514,8 +514,8 @@ int Dialog::DoModal(QWidget* owner)
             if (have) {
                 if (const int* code = std::get_if<int>(&reply))
                     r = *code;
-                else
-                    r = std::get<Script>(reply)(this);
+                else if (const Script* script = std::get_if<Script>(&reply))
+                    r = (*script)(this);
             }
             // An answer for a dialog still open is pressed like its button.
             if (running_ && r == IDOK)

@@ -3,6 +3,7 @@
 #include "dlgkit/Text.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHash>
 #include <QMenu>
@@ -24,11 +25,20 @@ QHash<const QWidget*, int> g_disabled;
 }  // namespace
 
 ModalHook::ModalHook() : previous_(g_hook) { g_hook = this; }
-ModalHook::~ModalHook() { g_hook = previous_; }
+ModalHook::~ModalHook()
+{
+    // Hooks nest; one that goes out of turn is taken out of the chain.
+    ModalHook** link = &g_hook;
+    while (*link && *link != this)
+        link = &(*link)->previous_;
+    if (*link)
+        *link = previous_;
+}
 ModalHook* ModalHook::Current() { return g_hook; }
 
 void ModalHook::Answer(int result) { queue_.emplace_back(result); }
 void ModalHook::Answer(Script script) { queue_.emplace_back(std::move(script)); }
+void ModalHook::AnswerFolder(std::string folder) { queue_.emplace_back(std::move(folder)); }
 
 int ModalHook::Unscripted() const
 {
@@ -136,7 +146,9 @@ int Hooked(ModalHook& hook, Asked asked, int fallback)
         return fallback;
     if (const int* r = std::get_if<int>(&reply))
         return *r;
-    return std::get<Script>(reply)(nullptr);
+    if (const Script* s = std::get_if<Script>(&reply))
+        return (*s)(nullptr);
+    return fallback;
 }
 
 }  // namespace
@@ -168,6 +180,19 @@ int MessageBox(QWidget* owner, const std::string& text, const std::string& capti
     if (buttons == Buttons::Ok)
         return IDOK;
     return r == QMessageBox::Yes ? IDYES : IDNO;
+}
+
+QString ChooseFolder(QWidget* owner, const QString& caption, const QString& start)
+{
+    detail::OwnerDisable disable(owner);
+    if (ModalHook* hook = ModalHook::Current()) {
+        ModalHook::Reply reply;
+        const bool have = hook->Take(reply);
+        hook->Record({Asked::Kind::Folder, FromQt(caption), FromQt(start), Buttons::Ok, {}, true, have});
+        const std::string* folder = have ? std::get_if<std::string>(&reply) : nullptr;
+        return folder ? ToQt(*folder) : QString();  // anything else is a cancel
+    }
+    return QFileDialog::getExistingDirectory(owner, caption, start, QFileDialog::ShowDirsOnly);
 }
 
 unsigned PopupMenu(QWidget* owner, const std::vector<MenuItem>& items, QPoint globalPos)

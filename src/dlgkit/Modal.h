@@ -1,10 +1,11 @@
 // Every modal window of the program runs through here: dialogs, message
-// boxes and the system menu. Tests install a ModalHook that answers each
+// boxes, the folder chooser and the system menu. Tests install a ModalHook that answers each
 // box from a queue and records what was asked, so no test ever waits on a
 // box nobody scripted.
 #pragma once
 
 #include <QPoint>
+#include <QString>
 #include <deque>
 #include <functional>
 #include <string>
@@ -28,10 +29,10 @@ struct MenuItem {
 
 // What a box showed when it was asked.
 struct Asked {
-    enum class Kind { Message, Dialog, Menu };
+    enum class Kind { Message, Dialog, Menu, Folder };
     Kind kind = Kind::Message;
     std::string caption;
-    std::string text;              // message text; empty for dialogs and menus
+    std::string text;              // message text, or the folder a chooser starts in
     Buttons buttons = Buttons::Ok;
     std::vector<std::string> items;  // menu item texts, "" for a separator
     bool ownerDisabled = false;    // the owner took no input while it was up
@@ -52,6 +53,7 @@ public:
 
     void Answer(int result);
     void Answer(Script script);
+    void AnswerFolder(std::string folder);  // a folder chooser's choice
 
     const std::vector<Asked>& Log() const { return log_; }
     std::size_t Pending() const { return queue_.size(); }
@@ -61,7 +63,7 @@ public:
     static ModalHook* Current();
 
     // Used by the runners.
-    using Reply = std::variant<int, Script>;
+    using Reply = std::variant<int, Script, std::string>;
     bool Take(Reply& reply);
     std::size_t Record(Asked asked);
     Asked& At(std::size_t i) { return log_[i]; }
@@ -84,6 +86,10 @@ QWidget* MainWindow();
 // IDYES or IDNO.
 int MessageBox(QWidget* owner, const std::string& text, const std::string& caption = {},
                Buttons buttons = Buttons::Ok);
+
+// Modal folder chooser starting in `start`; the chosen folder, or an empty
+// string when the user cancelled.
+QString ChooseFolder(QWidget* owner, const QString& caption, const QString& start);
 
 // Modal popup menu at a global position; returns the chosen id, 0 for none.
 unsigned PopupMenu(QWidget* owner, const std::vector<MenuItem>& items, QPoint globalPos);

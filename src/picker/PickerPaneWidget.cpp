@@ -1,7 +1,7 @@
 #include "picker/PickerPaneWidget.h"
 
 #include "picker/DirListing.h"
-#include "picker/FolderChooser.h"
+#include "dlgkit/Modal.h"
 #include "picker/ListingModel.h"
 
 #include <QAction>
@@ -533,8 +533,8 @@ void PickerPaneWidget::restoreDestinationIfEmpty() {
 }
 
 void PickerPaneWidget::browseDestination() {
-    const QString chosen = FolderChooser::choose(this, "Choose the destination folder",
-                                                 shown(pathFromInput(m_dest->text())));
+    const QString chosen = dlg::ChooseFolder(this, "Choose the destination folder",
+                                             shown(pathFromInput(m_dest->text())));
     if (chosen.isEmpty())
         return;
     m_dest->setText(chosen);

@@ -1,5 +1,5 @@
 // The picker pane driven through its real widgets, in temporary folders.
-#include "picker/FolderChooser.h"
+#include "dlgkit/Modal.h"
 #include "picker/PickerPaneWidget.h"
 
 #include <QApplication>
@@ -26,7 +26,6 @@
 #include <memory>
 #include <unistd.h>
 
-using ombrix::FolderChooser;
 using ombrix::PickerPaneWidget;
 
 namespace {
@@ -51,6 +50,7 @@ class PickerTest : public QObject {
     QTemporaryDir m_home;
     std::unique_ptr<QTemporaryDir> m_tmp;
     std::unique_ptr<PickerPaneWidget> m_pane;
+    std::unique_ptr<ombrix::dlg::ModalHook> m_hook;
 
     QString dir(const QString& rel = {}) const {
         return rel.isEmpty() ? m_tmp->path() : m_tmp->path() + '/' + rel;
@@ -128,10 +128,10 @@ private slots:
     void initTestCase() {
         QVERIFY(m_home.isValid());
         qputenv("HOME", bytes(m_home.path()));
-        FolderChooser::setHookEnabled(true);
     }
     void init() {
-        FolderChooser::resetHook();
+        m_hook.reset();  // hooks nest: the old one goes before the new one comes
+        m_hook = std::make_unique<ombrix::dlg::ModalHook>();  // no real dialog ever opens
         m_tmp = std::make_unique<QTemporaryDir>();
         QVERIFY(m_tmp->isValid());
         m_pane = std::make_unique<PickerPaneWidget>();
@@ -243,15 +243,17 @@ private slots:
         QVERIFY(browse->isEnabled());
 
         mkdir("out");
-        FolderChooser::queueAnswer(dir("out"));
+        m_hook->AnswerFolder(str(dir("out")));
         click("browse");
-        QCOMPARE(FolderChooser::requests().size(), 1);
-        QCOMPARE(FolderChooser::requests()[0].startFolder, QDir::cleanPath(m_home.path()));
+        QCOMPARE(m_hook->Log().size(), std::size_t(1));
+        QCOMPARE(m_hook->Log()[0].kind, ombrix::dlg::Asked::Kind::Folder);
+        QCOMPARE(QString::fromStdString(m_hook->Log()[0].text), QDir::cleanPath(m_home.path()));
         QCOMPARE(m_pane->FileDestination(), str(dir("out")));
         // A cancelled dialog keeps the folder.
         click("browse");
-        QCOMPARE(FolderChooser::requests().size(), 2);
-        QCOMPARE(FolderChooser::requests()[1].startFolder, dir("out"));
+        QCOMPARE(m_hook->Log().size(), std::size_t(2));
+        QVERIFY(!m_hook->Log()[1].scripted);  // nothing queued: a cancel
+        QCOMPARE(QString::fromStdString(m_hook->Log()[1].text), dir("out"));
         QCOMPARE(m_pane->FileDestination(), str(dir("out")));
     }
 
