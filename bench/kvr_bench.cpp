@@ -29,7 +29,7 @@ namespace {
 using namespace ombrix;
 
 // One file, one password, outputs into one folder; every box is printed.
-class BenchWindow : public JobWindow, public C_PickerPane {
+class BenchWindow : public JobWindow, public NoPicker {
 public:
     BenchWindow(std::string file, std::string dest) : file_(std::move(file)), dest_(std::move(dest)) {}
     void UpdateData(Job& job, bool save) override {
@@ -54,11 +54,6 @@ public:
     std::string FileSource(std::int32_t&) override { return file_; }
     std::string FileDestination() override { return dest_; }
     std::int32_t TotalFiles() override { return 1; }
-    void DecryptTypes() override {}
-    void EncryptTypes() override {}
-    void DisableDestination() override {}
-    void EnableDestination() override {}
-    void ProcessOver() override {}
 
 private:
     std::string file_, dest_;

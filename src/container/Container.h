@@ -23,8 +23,7 @@ inline constexpr std::size_t kMaxStoredName = 255;
 // Every byte plus 3, modulo 256.
 std::string HeaderEncrypt(std::string text);
 
-inline unsigned char BodyEncode(unsigned char b) { return static_cast<unsigned char>(b + 2); }
-inline unsigned char BodyDecode(unsigned char b) { return static_cast<unsigned char>(b - 2); }
+// Body bytes plus 2 / minus 2, modulo 256, in place.
 void EncodeBody(unsigned char* p, std::size_t n);
 void DecodeBody(unsigned char* p, std::size_t n);
 

@@ -29,4 +29,18 @@ public:
     virtual void ProcessOver() = 0;
 };
 
+// A picker that picks nothing and ignores every mode call: for windows and
+// tools that have no real picker to offer.
+class NoPicker : public C_PickerPane {
+public:
+    std::string FileSource(std::int32_t&) override { return {}; }
+    std::string FileDestination() override { return {}; }
+    std::int32_t TotalFiles() override { return 0; }
+    void DecryptTypes() override {}
+    void EncryptTypes() override {}
+    void DisableDestination() override {}
+    void EnableDestination() override {}
+    void ProcessOver() override {}
+};
+
 }  // namespace ombrix

@@ -7,19 +7,10 @@
 
 namespace ombrix::ui {
 
-class PlaceholderPicker : public QFrame, public C_PickerPane {
+class PlaceholderPicker : public QFrame, public NoPicker {
     Q_OBJECT
 public:
     explicit PlaceholderPicker(QWidget* parent = nullptr);
-
-    std::string FileSource(std::int32_t&) override { return {}; }
-    std::string FileDestination() override { return {}; }
-    std::int32_t TotalFiles() override { return 0; }
-    void DecryptTypes() override {}
-    void EncryptTypes() override {}
-    void DisableDestination() override {}
-    void EnableDestination() override {}
-    void ProcessOver() override {}
 };
 
 }  // namespace ombrix::ui

@@ -37,11 +37,13 @@ TEST(HeaderShift, EveryByteValueThroughBothShifts) {
     std::string header = HeaderEncrypt(all);
     std::string body = all;
     EncodeBody(reinterpret_cast<unsigned char*>(body.data()), body.size());
+    std::string back = body;
+    DecodeBody(reinterpret_cast<unsigned char*>(back.data()), back.size());
+    EXPECT_EQ(back, all);
     ASSERT_EQ(header.size(), 256u);
     for (int c = 0; c < 256; ++c) {
         EXPECT_EQ(static_cast<unsigned char>(header[c]), (c + 3) % 256);
         EXPECT_EQ(static_cast<unsigned char>(body[c]), (c + 2) % 256);
-        EXPECT_EQ(BodyDecode(static_cast<unsigned char>(body[c])), c);
     }
 }
 

@@ -14,18 +14,6 @@ namespace {
 
 using namespace ombrix;
 
-class NoPicker : public C_PickerPane {
-public:
-    std::string FileSource(std::int32_t&) override { return {}; }
-    std::string FileDestination() override { return {}; }
-    std::int32_t TotalFiles() override { return 0; }
-    void DecryptTypes() override {}
-    void EncryptTypes() override {}
-    void DisableDestination() override {}
-    void EnableDestination() override {}
-    void ProcessOver() override {}
-};
-
 class SilentWindow : public JobWindow {
 public:
     void UpdateData(Job&, bool) override {}
