@@ -16,11 +16,21 @@ struct Fault {
 };
 std::array<int, static_cast<std::size_t>(Op::kCount)> calls{};
 std::array<Fault, static_cast<std::size_t>(Op::kCount)> faults{};
+struct Action {
+    int nth = 0;
+    std::function<void()> run;
+};
+std::array<Action, static_cast<std::size_t>(Op::kCount)> actions{};
 
 // Counts the call; true when this one is to fail (errno then set).
 bool injected(Op op) {
     auto i = static_cast<std::size_t>(op);
     ++calls[i];
+    if (actions[i].run && calls[i] == actions[i].nth) {
+        int saved = errno;
+        actions[i].run();
+        errno = saved;
+    }
     if (faults[i].nth != 0 && calls[i] >= faults[i].nth && calls[i] < faults[i].nth + faults[i].count) {
         errno = faults[i].err;
         return true;
@@ -31,9 +41,13 @@ bool injected(Op op) {
 }  // namespace
 
 void FailNth(Op op, int n, int err, int count) { faults[static_cast<std::size_t>(op)] = {n, err, count}; }
+void AtNth(Op op, int n, std::function<void()> action) {
+    actions[static_cast<std::size_t>(op)] = {n, std::move(action)};
+}
 void ResetFaults() {
     calls.fill(0);
     faults.fill({});
+    actions.fill({});
 }
 int Calls(Op op) { return calls[static_cast<std::size_t>(op)]; }
 bool FlushPoint() { return !injected(Op::Flush); }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -36,6 +37,10 @@ int SyncDir(const std::string& dir);
 // the count - 1 calls after it, fail with err. Flush is counted at every
 // flush of buffered output.
 void FailNth(Op op, int n, int err, int count = 1);
+// Test hook: action runs just before the n-th call of op (counted the same
+// way) goes to the system, e.g. to change a file behind the pass's back.
+void AtNth(Op op, int n, std::function<void()> action);
+// Clears the counts, the failures and the actions.
 void ResetFaults();
 int Calls(Op op);
 // Where a layer call stands in for a buffered flush: counts it, and reports
