@@ -1,5 +1,6 @@
 #include "app/Ombrix.h"
 
+#include "app/CommandLine.h"
 #include "dlgkit/Look.h"
 #include "dlgkit/Modal.h"
 #include "dlgkit/Text.h"
@@ -32,12 +33,26 @@ std::string NoDisplayMessage()
 
 int COmbrixApp::Run(int argc, char** argv)
 {
+    // --help and --version need no display.
+    const CommandLine early = ParseCommandLine(argc, argv);
+    if (early.help || early.version) {
+        std::fputs(early.help ? kUsage : kVersion, stdout);
+        return 0;
+    }
     // Before QApplication, which would abort with a longer story.
     if (!HasDisplay()) {
         std::fprintf(stderr, "%s\n", NoDisplayMessage().c_str());
         return 2;
     }
-    QApplication qapp(argc, argv);
+    QApplication qapp(argc, argv);  // takes Qt's own options out of argv
+    const CommandLine line = ParseCommandLine(argc, argv);
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "ombrix: %s\nTry 'ombrix --help'.\n", line.error.c_str());
+        return 2;
+    }
+    files_ = line.files;
+    // Wayland compositors match the window to its desktop entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(OMBRIX_APP_ID));
     dlg::SetAppName(AppNameFromPath(dlg::FromQt(QCoreApplication::applicationFilePath())));
     dlg::ApplyClassicLook();
     InitInstance();
@@ -46,7 +61,7 @@ int COmbrixApp::Run(int argc, char** argv)
 
 bool COmbrixApp::InitInstance()
 {
-    ui::COmbrixDlg dlg;
+    ui::COmbrixDlg dlg(StartPicker(files_));
     dlg::SetMainWindow(&dlg);
     dlg.DoModal();
     dlg::SetMainWindow(nullptr);

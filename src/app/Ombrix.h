@@ -1,8 +1,10 @@
 // The application: checks that there is a screen to show the window on, sets
-// up the look, runs the main window modally and ends when it closes.
+// up the look, runs the main window modally (with the files named on the
+// command line already picked) and ends when it closes.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace ombrix::app {
 
@@ -20,6 +22,8 @@ public:
 
 private:
     bool InitInstance();
+
+    std::vector<std::string> files_;  // picked in the pane at start-up
 };
 
 }  // namespace ombrix::app

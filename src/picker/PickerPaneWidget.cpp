@@ -25,8 +25,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ombrix {
 
@@ -53,6 +57,20 @@ QByteArray lastPart(const QByteArray& path) { return path.mid(path.lastIndexOf('
 // percent-encoded and must not be squeezed through QString.
 QByteArray localPathBytes(const QUrl& url) {
     return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+}
+
+// Why a named path cannot be picked.
+QString unpickableReason(const QByteArray& path) {
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0)
+        return errno == ENOENT ? QStringLiteral("The file does not exist.")
+                               : QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char('.');
+    return QStringLiteral("Only regular files can be picked.");
+}
+
+QByteArray workingFolder() {
+    char buf[PATH_MAX];
+    return ::getcwd(buf, sizeof buf) ? QByteArray(buf) : QByteArray("/");
 }
 
 QToolButton* smallButton(const QString& text, const QString& tip, QWidget* parent) {
@@ -459,6 +477,45 @@ int PickerPaneWidget::addPicks(const QList<QByteArray>& paths) {
     m_pickList->setUpdatesEnabled(true);
     if (added > 0)
         picksUpdated();
+    return added;
+}
+
+int PickerPaneWidget::pickGivenFiles(const QList<QByteArray>& paths) {
+    if (paths.isEmpty())
+        return 0;
+    const QByteArray cwd = workingFolder();
+    QList<QByteArray> files;
+    QByteArray folder;
+    QStringList problems;
+    for (const QByteArray& raw : paths) {
+        const QByteArray path = cleanPath(raw.startsWith('/') ? raw : joinPath(cwd, raw));
+        if (isRegularFile(path)) {
+            files << path;
+        } else if (isFolder(path)) {
+            if (folder.isEmpty())
+                folder = path;
+        } else {
+            problems << QString("Cannot pick \u201c%1\u201d: %2").arg(shown(path), unpickableReason(path));
+        }
+    }
+    if (folder.isEmpty() && !files.isEmpty())
+        folder = parentOf(files.first());
+    if (!folder.isEmpty())
+        readInto(folder, true);
+    const int added = addPicks(files);
+    // A long list of misses would push the listing out of the pane.
+    constexpr int kShown = 3;
+    if (problems.size() > kShown + 1) {
+        const qsizetype more = problems.size() - kShown;
+        problems.erase(problems.begin() + kShown, problems.end());
+        problems << QString("\u2026 and %1 more that could not be picked.").arg(more);
+    }
+    if (!problems.isEmpty()) {
+        // After readInto, which clears the area or leaves its own line there.
+        if (!errorText().isEmpty())
+            problems.prepend(errorText());
+        showError(problems.join('\n'));
+    }
     return added;
 }
 

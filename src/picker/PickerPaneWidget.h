@@ -49,6 +49,11 @@ public:
 
     // Adds regular files not yet picked, in the given order; returns how many.
     int addPicks(const QList<QByteArray>& paths);
+    // Picks files named from outside the pane (the command line, "Open
+    // with"); relative paths count from the current folder. The listing moves
+    // to the first named folder, else to the first file's folder; a path that
+    // names no regular file is left out with a line in the error area.
+    int pickGivenFiles(const QList<QByteArray>& paths);
     void clearPicks();
 
     QSize sizeHint() const override;
