@@ -58,6 +58,6 @@ A problem with one file (unreadable, no room, not a container, a cancelled passw
 
 OTHER BUTTONS AND KEYS
 
-Help, or F1: this text, read from the file "help.sh" in the folder the program was started from.
+Help, or F1: this text, read from the file "help.sh" in the folder the program was started from, or else from the copy installed with the program.
 ABOUT: the version of Ombrix. Also in the window's own menu, which Alt+Space or a right-click on the window opens.
 Exit: ends the program. Escape and the close box do the same. Nothing is kept between runs.

@@ -1,7 +1,9 @@
 #include "ui/Help.h"
 
-#include "ui/HelpFile.h"
+#include "dlgkit/Text.h"
 #include "ui/Resource.h"
+
+#include <QCoreApplication>
 
 namespace ombrix::ui {
 
@@ -36,7 +38,8 @@ bool CHelp::OnInitDialog()
 {
     Dialog::OnInitDialog();
     m_HelpText.clear();
-    if (!ReadTextFile(kHelpFileName, m_HelpText))
+    const std::string program = dlg::FromQt(QCoreApplication::applicationFilePath());
+    if (!ReadHelpText(InstalledHelpFile(program), m_HelpText))
         m_HelpText = kHelpNotLocated;
     UpdateData(false);
     return true;

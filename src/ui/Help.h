@@ -1,15 +1,13 @@
-// The help viewer: shows "help.sh" from the current folder, read afresh at
-// every opening.
+// The help viewer: shows "help.sh" from the current folder, or else the copy
+// installed with the program, read afresh at every opening.
 #pragma once
 
 #include "dlgkit/Dialog.h"
+#include "ui/HelpFile.h"
 
 #include <string>
 
 namespace ombrix::ui {
-
-inline constexpr const char* kHelpFileName = "help.sh";
-inline constexpr const char* kHelpNotLocated = "         Help File 'Help.sh' not Located      ";
 
 class CHelp : public dlg::Dialog {
     Q_OBJECT

@@ -45,4 +45,16 @@ bool WriteTextFile(const std::string& path, const std::string& text)
     return std::fclose(f) == 0;
 }
 
+std::string InstalledHelpFile(const std::string& programPath)
+{
+    const std::size_t slash = programPath.rfind('/');
+    const std::string bin = slash == std::string::npos ? "." : programPath.substr(0, slash);
+    return bin + "/" OMBRIX_HELP_FROM_BIN "/" + kHelpFileName;
+}
+
+bool ReadHelpText(const std::string& installedCopy, std::string& text)
+{
+    return ReadTextFile(kHelpFileName, text) || ReadTextFile(installedCopy, text);
+}
+
 }  // namespace ombrix::ui

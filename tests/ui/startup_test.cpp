@@ -1,11 +1,13 @@
 // Start-up from the command line: the files named there ("Open with") are
-// picked in the pane while the window starts as usual.
+// picked in the pane while the window starts as usual; and where the help
+// text is looked for once the program is installed.
 #include "Support.h"
 
 #include "app/CommandLine.h"
 #include "dlgkit/Look.h"
 #include "dlgkit/Modal.h"
 #include "picker/PickerPaneWidget.h"
+#include "ui/HelpFile.h"
 #include "ui/OmbrixDlg.h"
 #include "ui/Resource.h"
 
@@ -69,6 +71,7 @@ private slots:
     void commandLine();
     void openWithPicksTheFiles();
     void openWithFoldersDuplicatesAndManyMisses();
+    void helpLookupOrder();
 
 private:
     QTemporaryDir home_;
@@ -163,6 +166,36 @@ void StartupTest::openWithFoldersDuplicatesAndManyMisses()
     QCOMPARE(plain.pane->TotalFiles(), 0);
     QCOMPARE(plain.pane->currentFolder(), home_.path());
     QVERIFY(plain.pane->errorText().isEmpty());
+}
+
+void StartupTest::helpLookupOrder()
+{
+    // An installed tree: <root>/bin/ombrix and <root>/share/ombrix/help.sh, in
+    // the layout the install rules use.
+    QTemporaryDir root, cwd;
+    QDir(root.path()).mkpath(OMBRIX_INSTALL_BINDIR);
+    QDir(root.path()).mkpath(OMBRIX_INSTALL_DATADIR);
+    const std::string program = root.path().toStdString() + "/" OMBRIX_INSTALL_BINDIR "/ombrix";
+    const std::string installed = root.path().toStdString() + "/" OMBRIX_INSTALL_DATADIR "/help.sh";
+    QCOMPARE(QDir::cleanPath(QString::fromStdString(InstalledHelpFile(program))),
+             QString::fromStdString(installed));
+    InFolder in(cwd.path());
+
+    const auto read = [&](bool expectFound) {
+        std::string text;
+        const bool found = ReadHelpText(InstalledHelpFile(program), text);
+        if (found != expectFound)
+            return std::string("found: ") + (found ? "yes" : "no");
+        return text;
+    };
+    QCOMPARE(read(false), std::string());  // neither: the viewer shows the not-located text
+    test::WriteBytes(installed, "installed\r\ncopy");
+    QCOMPARE(read(true), std::string("installed\ncopy"));
+    test::WriteBytes("help.sh", "current folder");
+    QCOMPARE(read(true), std::string("current folder"));
+    QFile::remove("help.sh");
+    QDir().mkdir("help.sh");  // a folder of that name is no help file
+    QCOMPARE(read(true), std::string("installed\ncopy"));
 }
 
 int main(int argc, char** argv)
