@@ -18,6 +18,8 @@ THE STEPS
 6. With one password for all files, type it twice under "Final Stage".
 7. Press the main button (Encrypt or Decrypt). A summary ends the batch.
 
+Files can also be picked before the window opens: "Open with Ombrix" in a file manager, or "ombrix FILE..." in a terminal, starts Ombrix with those files already picked. A name that is not a file is left out and named in red in the picker.
+
 
 THE SETTINGS
 
