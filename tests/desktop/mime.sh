@@ -12,7 +12,7 @@ xmllint --noout --relaxng "$(dirname "$0")/mime-info.rng" "$xml"
 
 mkdir -p "$tmp/data/mime/packages" "$tmp/home" "$tmp/files"
 cp /usr/share/mime/packages/freedesktop.org.xml "$xml" "$tmp/data/mime/packages/"
-update-mime-database "$tmp/data/mime"
+XDG_DATA_DIRS="$tmp/data" update-mime-database "$tmp/data/mime"
 
 # A real container, written by the installed ombrix-cli.
 printf 'secret\n' >"$tmp/pw"
