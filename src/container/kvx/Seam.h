@@ -1,0 +1,21 @@
+// Test seam of the ".kvx" codec: count the key derivations, and script the
+// random bytes for known-answer tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+namespace ombrix::kvx::seam {
+
+// Argon2id runs since the program started.
+int Derivations();
+
+// Every random byte libsodium hands out comes from fill from now on; an empty
+// function gives the system's randomness back. The codec asks, in this
+// order: a salt (16 bytes, once per password and batch, when encrypting),
+// then per file the file key (32), the wrap nonce (24) and the stream
+// header (24).
+void SetRandom(std::function<void(std::uint8_t* buf, std::size_t n)> fill);
+
+}  // namespace ombrix::kvx::seam
