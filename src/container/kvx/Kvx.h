@@ -75,7 +75,7 @@ struct SecretBytes;
 // Derived keys for one batch, in locked memory, wiped when cleared or
 // destroyed. Encrypting derives one key per distinct password, with one
 // random salt per password for the whole batch; decrypting keeps one key per
-// (password, salt, cost).
+// (password, salt, cost). Used on one thread: the one that runs the drivers.
 class KeyCache {
 public:
     struct Entry;
@@ -108,7 +108,8 @@ private:
 // What the drivers read from and write to. All are called on the thread that
 // runs the driver, never on the worker.
 struct Stream {
-    // Reads up to n bytes; the count, 0 at the end, -1 on failure.
+    // Reads up to n bytes; the count, 0 at the end, -1 on failure (as is a
+    // count above n).
     std::function<long long(std::uint8_t* buf, std::size_t n)> read;
     // Writes all n bytes; false on failure.
     std::function<bool(const std::uint8_t* buf, std::size_t n)> write;

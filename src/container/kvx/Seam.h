@@ -15,7 +15,7 @@ int Derivations();
 // function gives the system's randomness back. The codec asks, in this
 // order: a salt (16 bytes, once per password and batch, when encrypting),
 // then per file the file key (32), the wrap nonce (24) and the stream
-// header (24).
+// header (24), all on the thread that runs the driver.
 void SetRandom(std::function<void(std::uint8_t* buf, std::size_t n)> fill);
 
 }  // namespace ombrix::kvx::seam

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <sodium.h>
+#include <system_error>
 #include <thread>
 
 #include "container/kvx/Secret.h"
@@ -33,7 +34,7 @@ long long Fill(const Stream& io, std::uint8_t* buf, std::size_t n, bool* ended) 
     *ended = false;
     while (got < n) {
         long long r = io.read(buf + got, n - got);
-        if (r < 0) return -1;
+        if (r < 0 || static_cast<unsigned long long>(r) > n - got) return -1;
         if (r == 0) {
             *ended = true;
             break;
@@ -84,7 +85,11 @@ public:
 
     // done: the input bytes handled before the first unit.
     Result Run(const Stream& io, std::int64_t done) {
-        worker_ = std::thread([this] { Work(); });
+        try {
+            worker_ = std::thread([this] { Work(); });
+        } catch (const std::system_error&) {
+            return Result::NoResources;
+        }
         std::uint64_t filled = 0, written = 0;
         bool ended = false;   // the input's end was met
         bool pending = false; // unit `submitted_` is read, but is it the last one?
