@@ -14,6 +14,7 @@
 #include "container/Container.h"
 #include "container/FileIO.h"
 #include "job/Job.h"
+#include "job/Stop.h"
 
 namespace ombrix {
 namespace {
@@ -167,7 +168,7 @@ private:
 // write messages differ between the passes only in their capitals.
 class Pass {
 public:
-    const std::string notDone, readError, writeError;
+    const std::string notDone, readError, writeError, stopped;
 
     Pass(Job& job, const char* verb, const char* reading, const char* writing)
         : notDone(std::string("' ") + job.SFilePath + " ' is not " + verb + " "),
@@ -175,6 +176,7 @@ public:
                     " '. Due to less disk space or bad clusters"),
           writeError(std::string("Error in ") + writing + " ' " + job.DFileCompletePath +
                      " '. Due to less disk space or bad clusters"),
+          stopped(notDone + ": the batch was stopped"),
           job_(job), bar_(job.Window(), job.PumpInterval) {
         job_.SFileId = {};
     }
@@ -211,6 +213,8 @@ public:
         bar_.SetTotal(src_.size);
         std::unique_ptr<unsigned char[]> buf(new unsigned char[kBlock]);
         for (std::int64_t done = 0; done < count;) {
+            // A stop request ends the file at the next block.
+            if (StopRequested()) return Fail(stopped);
             auto want = static_cast<std::size_t>(std::min<std::int64_t>(kBlock, count - done));
             long long n = fsio::ReadAt(src_.fd.get(), buf.get(), want, from + done);
             if (n <= 0) return Fail(readError);  // an error, or the file got shorter
@@ -221,6 +225,7 @@ public:
         }
         struct stat st {};
         if (fsio::Fstat(src_.fd.get(), st) != 0 || st.st_size != src_.size) return Fail(readError);
+        if (StopRequested()) return Fail(stopped);
         src_.fd.close();
         if (!out_->Close()) return Fail(writeError);
         if (!out_->Commit(job_.DFileCompletePath, job_.DFileReplace))

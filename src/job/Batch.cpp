@@ -3,6 +3,7 @@
 
 #include "container/FileIO.h"
 #include "job/Job.h"
+#include "job/Stop.h"
 #include "picker/PickerPane.h"
 
 namespace ombrix {
@@ -27,6 +28,8 @@ bool Job::DeleteOriginal() {
         durable = out.ok() && fsio::Sync(out.get()) == 0 &&
                   fsio::SyncDir(fsio::DirName(DFileCompletePath)) == 0;
     }
+    // A stop asked for meanwhile deletes nothing more; the output stays.
+    if (StopRequested()) return false;
     struct stat st {};
     bool same = fsio::Stat(SFilePath, st) == 0 && FileId{st.st_dev, st.st_ino, true} == SFileId;
     if (!durable || !same) {
@@ -49,10 +52,11 @@ void Job::OnMainButton() {
     window_.ShowControl(IDC_TOTAL_PROGRESS, true);
     window_.SetBarPos(IDC_TOTAL_PROGRESS, 0);
 
+    // After a stop request no further file starts; the summary still comes.
     std::string summary;
     if (ProcessFlag == 0) {
         window_.SetBarPos(IDC_TOTAL_PROGRESS, 0);
-        for (std::int32_t i = 0; i < n; ++i) {
+        for (std::int32_t i = 0; i < n && !StopRequested(); ++i) {
             SuccessFlag = 0;
             std::string source = picker.FileSource(i);
             SettingSourceAttributes(source);
@@ -68,7 +72,7 @@ void Job::OnMainButton() {
     }
     if (ProcessFlag == 1) {
         window_.SetBarPos(IDC_TOTAL_PROGRESS, 0);
-        for (std::int32_t i = 0; i < n; ++i) {
+        for (std::int32_t i = 0; i < n && !StopRequested(); ++i) {
             SuccessFlag = 0;
             HeaderFlag = 0;
             std::string source = picker.FileSource(i);
