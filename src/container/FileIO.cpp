@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <random>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace ombrix::fsio {
@@ -94,6 +96,26 @@ int WriteAll(int fd, const void* buf, std::size_t size) {
     return 0;
 }
 
+int WriteAll(int fd, const void* head, std::size_t headSize, const void* body, std::size_t bodySize) {
+    if (injected(Op::Write)) return -1;
+    iovec iov[2] = {{const_cast<void*>(head), headSize}, {const_cast<void*>(body), bodySize}};
+    int first = 0;
+    while (first < 2) {
+        ssize_t n = ::writev(fd, iov + first, 2 - first);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        auto done = static_cast<std::size_t>(n);
+        while (first < 2 && done >= iov[first].iov_len) done -= iov[first++].iov_len;
+        if (first < 2) {
+            iov[first].iov_base = static_cast<char*>(iov[first].iov_base) + done;
+            iov[first].iov_len -= done;
+        }
+    }
+    return 0;
+}
+
 int Sync(int fd) {
     if (injected(Op::Sync)) return -1;
     return ::fsync(fd);
@@ -119,19 +141,58 @@ int Stat(const std::string& path, struct stat& st) {
     return ::stat(path.c_str(), &st);
 }
 
+int Lstat(const std::string& path, struct stat& st) {
+    if (injected(Op::Stat)) return -1;
+    return ::lstat(path.c_str(), &st);
+}
+
+int Chmod(int fd, mode_t mode) {
+    if (injected(Op::Chmod)) return -1;
+    return ::fchmod(fd, mode);
+}
+
+int Advise(int fd, int advice) {
+    if (injected(Op::Advise)) return -1;
+    int err = ::posix_fadvise(fd, 0, 0, advice);
+    if (err == 0) return 0;
+    errno = err;
+    return -1;
+}
+
+int Link(int fd, const std::string& to) {
+    if (injected(Op::Link)) return -1;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW);
+}
+
 int Rename(const std::string& from, const std::string& to) {
     if (injected(Op::Rename)) return -1;
     return ::rename(from.c_str(), to.c_str());
 }
 
+namespace {
+
+// renameat2 without replacing; 1 where the file system cannot be asked that.
+int TryNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    return errno == EINVAL || errno == ENOSYS || errno == ENOTSUP ? 1 : -1;
+}
+
+}  // namespace
+
 int RenameNoReplace(const std::string& from, const std::string& to) {
     if (injected(Op::Rename)) return -1;
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return -1;
-    // File systems without RENAME_NOREPLACE: a hard link cannot replace either.
+    if (int r = TryNoReplace(from, to); r <= 0) return r;
+    // A hard link cannot replace either.
     if (::link(from.c_str(), to.c_str()) != 0) return -1;
     ::unlink(from.c_str());
     return 0;
+}
+
+int RenameAside(const std::string& from, const std::string& to) {
+    if (injected(Op::Rename)) return -1;
+    if (int r = TryNoReplace(from, to); r <= 0) return r;
+    return ::rename(from.c_str(), to.c_str());
 }
 
 int Remove(const std::string& path) {
@@ -154,6 +215,31 @@ std::string DirName(const std::string& path) {
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
     return path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string HiddenName(const std::string& dir, const char* suffix) {
+    static std::mt19937_64 rng{std::random_device{}()};
+    char name[40];
+    std::snprintf(name, sizeof name, ".ombrix-%012llx%s", static_cast<unsigned long long>(rng() & 0xffffffffffffULL),
+                  suffix);
+    return (dir == "/" ? "" : dir) + "/" + name;
+}
+
+FileIdentity FileIdentity::Of(const struct stat& st) {
+    FileIdentity id;
+    id.dev = st.st_dev;
+    id.ino = st.st_ino;
+    id.size = st.st_size;
+    id.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id.ctimeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    id.mode = st.st_mode;
+    id.valid = true;
+    return id;
 }
 
 int Fd::close() {

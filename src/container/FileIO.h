@@ -11,7 +11,11 @@
 
 namespace ombrix::fsio {
 
-enum class Op { Open, Read, Write, Flush, Sync, Close, Rename, Remove, Stat, kCount };
+// The unit of file work: large enough for full speed, small enough to stay
+// in the processor's cache and to check for a stop often.
+inline constexpr std::size_t kBlock = 256 << 10;
+
+enum class Op { Open, Read, Write, Flush, Sync, Close, Rename, Remove, Stat, Link, Chmod, Advise, kCount };
 
 // Open flags are those of open(2); O_CLOEXEC is always added.
 int Open(const std::string& path, int flags, mode_t mode = 0);
@@ -21,14 +25,28 @@ long long Read(int fd, void* buf, std::size_t size);
 long long ReadAt(int fd, void* buf, std::size_t size, std::int64_t offset);
 // Writes all bytes or fails with -1.
 int WriteAll(int fd, const void* buf, std::size_t size);
+// Writes head then body in one call where it can (one Write for the hooks).
+int WriteAll(int fd, const void* head, std::size_t headSize, const void* body, std::size_t bodySize);
 int Sync(int fd);
 int Close(int fd);
 int Fstat(int fd, struct stat& st);
 int Stat(const std::string& path, struct stat& st);
+// Does not follow a final symbolic link.
+int Lstat(const std::string& path, struct stat& st);
+// fchmod.
+int Chmod(int fd, mode_t mode);
+// posix_fadvise over the whole file; -1 with errno on failure.
+int Advise(int fd, int advice);
+// Gives an open file (an unnamed one too) a name; never replaces (EEXIST).
+int Link(int fd, const std::string& to);
 // Replaces an existing target.
 int Rename(const std::string& from, const std::string& to);
 // Never replaces: fails with EEXIST when the target exists.
 int RenameNoReplace(const std::string& from, const std::string& to);
+// Moves a file to a fresh name nothing else uses, in one step: never
+// replaces where the file system can tell, and never takes `from`'s name
+// away before `to` names the file (as a link and an unlink would).
+int RenameAside(const std::string& from, const std::string& to);
 int Remove(const std::string& path);
 // fsync of a directory, by path.
 int SyncDir(const std::string& dir);
@@ -49,6 +67,27 @@ bool FlushPoint();
 
 // The directory part of a path: "/" for "/name", "." when there is no "/".
 std::string DirName(const std::string& path);
+// The last part of a path: what follows its last "/".
+std::string BaseName(const std::string& path);
+// A hidden name for a passing file in dir, unlikely to be taken:
+// dir + "/.ombrix-" + 12 hex digits + suffix.
+std::string HiddenName(const std::string& dir, const char* suffix);
+
+// A file as it was seen: which file (device and inode), the size and times
+// that change when its contents do, and its permissions.
+struct FileIdentity {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    std::int64_t size = 0;
+    std::int64_t mtimeNs = 0;
+    std::int64_t ctimeNs = 0;
+    mode_t mode = 0;
+    bool valid = false;
+
+    static FileIdentity Of(const struct stat& st);
+    // Same device and inode.
+    bool SameFile(const FileIdentity& o) const { return valid && o.valid && dev == o.dev && ino == o.ino; }
+};
 
 // A closed-on-scope file descriptor.
 class Fd {

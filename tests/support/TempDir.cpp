@@ -5,8 +5,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -40,6 +43,13 @@ std::string TempDir::MakeDir(const std::string& name) const {
     return p;
 }
 
+std::string RandomBytes(std::size_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string s(n, '\0');
+    for (auto& c : s) c = static_cast<char>(rng());
+    return s;
+}
+
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -55,6 +65,38 @@ std::string ReadFile(const std::string& path) {
 bool Exists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+}  // namespace ombrix::test
+
+namespace ombrix::test {
+
+unsigned ModeOf(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) throw std::runtime_error("cannot stat " + path);
+    return st.st_mode & 07777;
+}
+
+unsigned ModeOf(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) throw std::runtime_error("cannot stat a descriptor");
+    return st.st_mode & 07777;
+}
+
+void Backdate(const std::string& path) {
+    const timespec old[2] = {{978307200, 0}, {978307200, 0}};  // 2001-01-01
+    if (::utimensat(AT_FDCWD, path.c_str(), old, 0) != 0) throw std::runtime_error("cannot backdate " + path);
+}
+
+int UnnamedFileIn(const std::string& dir) {
+    for (auto& e : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        const std::string target = fs::read_symlink(e.path(), ec).string();
+        struct stat st {};
+        if (ec || target.rfind(dir + "/", 0) != 0 || ::stat(e.path().c_str(), &st) != 0) continue;
+        if (S_ISREG(st.st_mode) && st.st_nlink == 0) return std::stoi(e.path().filename().string());
+    }
+    return -1;
 }
 
 }  // namespace ombrix::test

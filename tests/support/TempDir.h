@@ -24,8 +24,19 @@ private:
     std::string path_;
 };
 
+// n bytes of a fixed pseudo-random sequence.
+std::string RandomBytes(std::size_t n, unsigned seed);
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
+// Permission bits (with set-ID bits) of a path, or of an open file.
+unsigned ModeOf(const std::string& path);
+unsigned ModeOf(int fd);
+// Sets a file's times well into the past, so that any later write shows in
+// them whatever the file system's clock granularity.
+void Backdate(const std::string& path);
+// The descriptor this process holds on an unnamed file made in dir (an
+// output under construction), or -1.
+int UnnamedFileIn(const std::string& dir);
 
 }  // namespace ombrix::test
