@@ -78,11 +78,11 @@ std::string StoredName(const std::string& decodedHeader) {
     return Left(decodedHeader, Find(decodedHeader, kNameMark));
 }
 
+// Any name a Linux folder can hold, so every file that was encrypted can be
+// restored; none that could lead outside the destination folder.
 bool StoredNameIsSafe(const std::string& name) {
     if (name.empty() || name == "." || name == ".." || name.size() > kMaxStoredName) return false;
-    for (unsigned char c : name)
-        if (c == '/' || c < 0x20) return false;
-    return true;
+    return name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
 }
 
 void Job::CheckEncryptedFile() {

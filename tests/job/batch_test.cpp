@@ -163,5 +163,25 @@ TEST_F(BatchTest, EncryptThenDecryptRestoresEveryFileAndDeletesContainers) {
     EXPECT_EQ(dir.List(), (Texts{"restored", "x.bin", "y.bin"}));
 }
 
+// Every name that can be encrypted comes back, control bytes included.
+TEST_F(BatchTest, NamesWithControlBytesRoundTripWithDeletion) {
+    const std::string names[] = {"tab\there.txt", "new\nline.txt", "esc\x1b[31m.txt", "del\x7f.txt"};
+    for (const auto& name : names) {
+        WriteFile(dir / name, "contents of " + name);
+        w.picker.paths.push_back(dir / name);
+    }
+    w.controls.del = 1;
+    job.OnMainButton();
+    EXPECT_EQ(w.Texts(), Texts{Summary(false, 4, 4, 4)});
+    w.picker.paths.clear();
+    for (const auto& name : names) w.picker.paths.push_back(dir / (name.substr(0, name.size() - 4) + ".kvr"));
+    w.ClearRecords();
+    job.ProcessFlag = 1;
+    job.OnMainButton();
+    EXPECT_EQ(w.Texts(), Texts{Summary(true, 4, 4, 4)});
+    for (const auto& name : names) EXPECT_EQ(ReadFile(dir / name), "contents of " + name);
+    EXPECT_EQ(dir.List().size(), 4u);
+}
+
 }  // namespace
 }  // namespace ombrix::test
