@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 
@@ -114,19 +115,28 @@ void Job::CheckEncryptedFile() {
         return;
     }
 
-    // Only the start of the file can hold a header.
-    std::string data(kMaxHeaderScan + kPassCode.size(), '\0');
-    std::size_t have = 0;
-    while (have < data.size()) {
-        long long n = fsio::Read(in.get(), data.data() + have, data.size() - have);
-        if (n < 0) {
-            MessageBox(readError);
-            return;
+    // Only the start of the file can hold a header, and it usually ends
+    // within the first few bytes: read more only while it has not.
+    const std::size_t most = kMaxHeaderScan + kPassCode.size();
+    std::string data;
+    for (std::size_t want = 4 << 10;; want = std::min(want * 4, most)) {
+        std::size_t have = data.size();
+        data.resize(want);
+        bool end = false;
+        while (have < want && !end) {
+            long long n = fsio::Read(in.get(), data.data() + have, want - have);
+            if (n < 0) {
+                MessageBox(readError);
+                return;
+            }
+            end = n == 0;
+            have += static_cast<std::size_t>(n);
         }
-        if (n == 0) break;
-        have += static_cast<std::size_t>(n);
+        data.resize(have);
+        if (end || have == most) break;
+        auto mark = data.find(kPassCode.substr(0, 4));
+        if (mark != std::string::npos && mark + kPassCode.size() <= have) break;
     }
-    data.resize(have);
 
     HeaderScan scan = ScanHeader(data);
     HeaderString = std::move(scan.decoded);
