@@ -1,25 +1,25 @@
 // The encryption and decryption passes. Block I/O in one pass over the
-// input; the output goes to a temporary file beside its final name and takes
-// that name only when complete, so a failure never leaves a partial file and
-// never costs an existing one.
+// input; the output is written unnamed beside its final name and takes that
+// name only when complete, so a failure, a stop or a crash never leaves a
+// partial file and never costs an existing one.
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
-#include <random>
 #include <unistd.h>
 
 #include "container/Container.h"
 #include "container/FileIO.h"
+#include "container/OutputFile.h"
 #include "job/Job.h"
 #include "job/Stop.h"
 
 namespace ombrix {
 namespace {
-
-constexpr std::size_t kBlock = 256 << 10;
 
 bool Contains(const std::string& s, std::string_view what) { return s.find(what) != std::string::npos; }
 
@@ -39,6 +39,7 @@ public:
 
     // done: bytes done so far.
     void Advance(std::int64_t done) {
+        done = std::min(done, total_);
         if (total_ > 0) {
             if (total_ >= 100) {
                 // Steps of at most one percent: every value up to the new one is reached.
@@ -77,8 +78,7 @@ private:
 // The input file, opened only if it is a regular file.
 struct Source {
     fsio::Fd fd;
-    std::int64_t size = 0;
-    FileId id;
+    fsio::FileIdentity id;  // as it was when opened
 };
 
 Source OpenSource(const std::string& path) {
@@ -87,81 +87,9 @@ Source OpenSource(const std::string& path) {
     struct stat st {};
     if (!fd.ok() || fsio::Fstat(fd.get(), st) != 0 || !S_ISREG(st.st_mode)) return src;
     src.fd = std::move(fd);
-    src.size = st.st_size;
-    src.id = {st.st_dev, st.st_ino, true};
+    src.id = fsio::FileIdentity::Of(st);
     return src;
 }
-
-bool NamesFile(const std::string& path, const FileId& id) {
-    struct stat st {};
-    return fsio::Stat(path, st) == 0 && FileId{st.st_dev, st.st_ino, true} == id;
-}
-
-// The output under construction.
-class TempOutput {
-public:
-    explicit TempOutput(const std::string& target) {
-        static std::mt19937_64 rng{std::random_device{}()};
-        const std::string dir = fsio::DirName(target);
-        for (int attempt = 0; attempt < 64; ++attempt) {
-            char name[32];
-            std::snprintf(name, sizeof name, ".ombrix-%012llx.tmp",
-                          static_cast<unsigned long long>(rng() & 0xffffffffffffULL));
-            std::string path = (dir == "/" ? "" : dir) + "/" + name;
-            int fd = fsio::Open(path, O_WRONLY | O_CREAT | O_EXCL, 0666);
-            if (fd >= 0) {
-                fd_.reset(fd);
-                path_ = std::move(path);
-                return;
-            }
-            if (errno != EEXIST) return;
-        }
-    }
-    TempOutput(const TempOutput&) = delete;
-    TempOutput& operator=(const TempOutput&) = delete;
-    // Quietly removes an unfinished output (the pass reports its own failure).
-    ~TempOutput() {
-        fd_.reset();
-        if (!path_.empty()) ::unlink(path_.c_str());
-    }
-
-    // Reserves the final size up front where the file system can, so the
-    // writes that follow need not extend the file block by block.
-    void Reserve(std::int64_t size) {
-        if (size > 0) (void)::fallocate(fd_.get(), 0, 0, static_cast<off_t>(size));
-    }
-
-    bool ok() const { return fd_.ok(); }
-    int fd() const { return fd_.get(); }
-    const std::string& path() const { return path_; }
-
-    // Flushes and closes; false on failure.
-    bool Close() {
-        if (!fsio::FlushPoint()) {
-            fd_.reset();
-            return false;
-        }
-        return fd_.close() == 0;
-    }
-    // Gives the output its final name. errno is set on failure.
-    bool Commit(const std::string& target, bool replace) {
-        int r = replace ? fsio::Rename(path_, target) : fsio::RenameNoReplace(path_, target);
-        if (r != 0) return false;
-        path_.clear();
-        return true;
-    }
-    // Removes it through the job, which reports a failed removal; done with it.
-    void Discard(Job& job) {
-        fd_.reset();
-        if (path_.empty()) return;
-        job.DeleteFile(path_);
-        path_.clear();
-    }
-
-private:
-    fsio::Fd fd_;
-    std::string path_;
-};
 
 // What one pass shares with the other: its files, its bar, its messages and
 // its failure sequence. `verb` is "Encrypted" or "Decrypted"; the read and
@@ -178,16 +106,20 @@ public:
                      " '. Due to less disk space or bad clusters"),
           stopped(notDone + ": the batch was stopped"),
           job_(job), bar_(job.Window(), job.PumpInterval) {
-        job_.SFileId = {};
+        job_.SFileIdentity = {};
+        job_.OutputVerified = false;
     }
 
-    // Opens the input and a temporary output, or reports why not. Nothing is
-    // left behind when either fails.
+    // Opens the input and an output nobody else can see yet, or reports why
+    // not. A target that cannot be used is found here, before anything is
+    // written. Nothing is left behind when either fails.
     bool Open() {
         src_ = OpenSource(job_.SFilePath);
-        if (src_.fd.ok() && NamesFile(job_.DFileCompletePath, src_.id)) {
-            job_.MessageBox(notDone + ": the output ' " + job_.DFileCompletePath + " ' is the file itself");
-            return false;
+        if (src_.fd.ok()) {
+            if (std::string refusal = TargetRefusal(); !refusal.empty()) {
+                job_.MessageBox(refusal);
+                return false;
+            }
         }
         out_.emplace(job_.DFileCompletePath);
         const std::string& destDir = job_.m_SameRadio == 0 ? job_.DFilePath : job_.SFileParent;
@@ -196,54 +128,134 @@ public:
         return src_.fd.ok() && out_->ok();
     }
 
-    std::int64_t SourceSize() const { return src_.size; }
-    int OutFd() const { return out_->fd(); }
+    std::int64_t SourceSize() const { return src_.id.size; }
 
     // The failure sequence: close both, remove the unfinished output, say why.
     void Fail(const std::string& message) {
         job_.SuccessFlag = 0;
         src_.fd.reset();
-        out_->Discard(job_);
+        out_->Discard([this](const std::string& path) { job_.DeleteFile(path); });
         job_.MessageBox(message);
     }
 
-    // Copies count bytes from offset `from`, shifted, then closes the files and
-    // gives the output its final name.
-    void Finish(std::int64_t from, std::int64_t count, void (*shift)(unsigned char*, std::size_t)) {
-        bar_.SetTotal(src_.size);
-        std::unique_ptr<unsigned char[]> buf(new unsigned char[kBlock]);
-        for (std::int64_t done = 0; done < count;) {
+    // Writes head, then the input from offset `from` to its end, shifted,
+    // and gives the output its name. When the original is to be deleted, the
+    // content (the input's bytes when `contentIsInput`, else the output's) is
+    // digested on the way and compared with the output read back through
+    // `decode`.
+    void Finish(std::int64_t from, const std::string& head, void (*shift)(unsigned char*, std::size_t),
+                bool contentIsInput, const ContentDecoder& decode) {
+        const bool deleting = job_.m_Delete == 1;
+        Digest128 content;
+        bar_.SetTotal(src_.id.size);
+        out_->Reserve(static_cast<std::int64_t>(head.size()) + std::max<std::int64_t>(0, src_.id.size - from));
+        std::unique_ptr<unsigned char[]> buf(new unsigned char[fsio::kBlock]);
+        bool headWritten = head.empty();
+        // To the end of the file, not to the size it reported: files under
+        // /proc and /sys report 0, or a page, whatever they hold. Growth is
+        // caught below.
+        for (std::int64_t done = 0;;) {
             // A stop request ends the file at the next block.
             if (StopRequested()) return Fail(stopped);
-            auto want = static_cast<std::size_t>(std::min<std::int64_t>(kBlock, count - done));
-            long long n = fsio::ReadAt(src_.fd.get(), buf.get(), want, from + done);
-            if (n <= 0) return Fail(readError);  // an error, or the file got shorter
-            shift(buf.get(), static_cast<std::size_t>(n));
-            if (fsio::WriteAll(out_->fd(), buf.get(), static_cast<std::size_t>(n)) != 0) return Fail(writeError);
+            long long n = fsio::ReadAt(src_.fd.get(), buf.get(), fsio::kBlock, from + done);
+            if (n < 0) return Fail(readError);
+            if (n == 0) break;
+            const auto size = static_cast<std::size_t>(n);
+            if (deleting && contentIsInput) content.Update(buf.get(), size);
+            shift(buf.get(), size);
+            if (deleting && !contentIsInput) content.Update(buf.get(), size);
+            // The head goes out with the first block: one call, not two.
+            int written = headWritten ? fsio::WriteAll(out_->fd(), buf.get(), size)
+                                      : fsio::WriteAll(out_->fd(), head.data(), head.size(), buf.get(), size);
+            if (written != 0) return Fail(writeError);
+            headWritten = true;
             done += n;
             bar_.Advance(done);
+            // A short read past the size the file reported is its end; a
+            // size of 0 tells nothing, so such a file is read until a read
+            // returns nothing.
+            if (size < fsio::kBlock && src_.id.size > 0 && from + done >= src_.id.size) break;
         }
+        if (!headWritten && fsio::WriteAll(out_->fd(), head.data(), head.size()) != 0) return Fail(writeError);
+        // A regular file whose size changed while it was read is not what was copied.
         struct stat st {};
-        if (fsio::Fstat(src_.fd.get(), st) != 0 || st.st_size != src_.size) return Fail(readError);
+        if (fsio::Fstat(src_.fd.get(), st) != 0 || st.st_size != src_.id.size) return Fail(readError);
         if (StopRequested()) return Fail(stopped);
         src_.fd.close();
         if (!out_->Close()) return Fail(writeError);
-        if (!out_->Commit(job_.DFileCompletePath, job_.DFileReplace))
-            return Fail(errno == EEXIST ? notDone + ": ' " + job_.DFileCompletePath + " ' already exists"
-                                        : writeError);
+
+        const bool replace = job_.DFileReplace;
+        bool durable = false;
+        if (deleting || replace) {
+            durable = out_->Sync();
+            // What may not be on disk never takes an existing file's place.
+            if (!durable && replace) return Fail(writeError);
+        }
+        bool verified = false;
+        if (deleting && durable) {
+            switch (out_->Verify(decode, content.Final())) {
+                case OutputFile::ReadBack::Same: verified = true; break;
+                case OutputFile::ReadBack::Stopped: return Fail(stopped);
+                default: break;  // the output stays; the original will too
+            }
+        }
+        out_->TakeMode(src_.id.mode);
+        if (!out_->Commit(replace)) return Fail(CommitFailure(errno));
+        // The original may go only once the output's name is on disk too.
+        if (verified && fsio::SyncDir(fsio::DirName(job_.DFileCompletePath)) != 0) verified = false;
         ++job_.ProcessedCount;
         job_.SuccessFlag = 1;
-        job_.SFileId = src_.id;
+        job_.SFileIdentity = src_.id;
+        job_.OutputVerified = verified;
     }
 
-    void Reserve(std::int64_t size) { out_->Reserve(size); }
-
 private:
+    // Why the output cannot go to its target, or "".
+    std::string TargetRefusal() const {
+        const std::string& target = job_.DFileCompletePath;
+        const std::string tooLong = notDone + ": the name of ' " + target + " ' is too long";
+        if (fsio::BaseName(target).size() > NAME_MAX) return tooLong;
+        struct stat st {};
+        if (fsio::Lstat(target, st) != 0) return errno == ENAMETOOLONG ? tooLong : std::string();
+        if (S_ISLNK(st.st_mode)) (void)fsio::Stat(target, st);
+        if (fsio::FileIdentity::Of(st).SameFile(src_.id))
+            return notDone + ": the output ' " + target + " ' is the file itself";
+        // Only a file the user agreed to replace may be; a dangling link, a
+        // folder or an unreadable file at the name counted as free.
+        if (!job_.DFileReplace || S_ISDIR(st.st_mode)) return notDone + ": ' " + target + " ' already exists";
+        return {};
+    }
+
+    // Space and I/O errors keep the usual writing message; anything else
+    // (a sticky folder, a denied access) is named as it is.
+    std::string CommitFailure(int err) const {
+        if (err == EEXIST) return notDone + ": ' " + job_.DFileCompletePath + " ' already exists";
+        if (err == ENOSPC || err == EDQUOT || err == EIO) return writeError;
+        return notDone + ": ' " + job_.DFileCompletePath + " ' cannot be created : " + std::strerror(err);
+    }
+
     Job& job_;
     FileBar bar_;
     Source src_;
-    std::optional<TempOutput> out_;
+    std::optional<OutputFile> out_;
 };
+
+// Reading a container back: its header exactly as written, then the body
+// decoded.
+ContentDecoder ContainerDecoder(const std::string& header) {
+    return [&header](std::int64_t offset, unsigned char* p, std::size_t n, Digest128& content) {
+        const auto h = static_cast<std::int64_t>(header.size());
+        if (n == 0) return offset >= h;
+        std::size_t skip = 0;
+        if (offset < h) {
+            skip = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(n), h - offset));
+            if (std::memcmp(p, header.data() + offset, skip) != 0) return false;
+        }
+        DecodeBody(p + skip, n - skip);
+        content.Update(p + skip, n - skip);
+        return true;
+    };
+}
 
 }  // namespace
 
@@ -265,9 +277,7 @@ void Job::Encryption() {
         return pass.Fail(pass.notDone + ": the password is too long for a .kvr container");
 
     const std::string header = HeaderEncrypt(SFile) + FileCode + HeaderEncrypt(password) + PassCode;
-    pass.Reserve(static_cast<std::int64_t>(header.size()) + pass.SourceSize());
-    if (fsio::WriteAll(pass.OutFd(), header.data(), header.size()) != 0) return pass.Fail(pass.writeError);
-    pass.Finish(0, pass.SourceSize(), EncodeBody);
+    pass.Finish(0, header, EncodeBody, true, ContainerDecoder(header));
 }
 
 void Job::Decryption() {
@@ -282,9 +292,12 @@ void Job::Decryption() {
         if (!window_.PromptPassword("Failed :( " + SFilePath + " )", candidate)) return pass.Fail(pass.notDone);
     }
 
-    const std::int64_t body = std::max<std::int64_t>(0, pass.SourceSize() - HeaderLength);
-    pass.Reserve(body);
-    pass.Finish(HeaderLength, body, DecodeBody);
+    // The restored file is its own content.
+    pass.Finish(HeaderLength, {}, DecodeBody, false,
+                [](std::int64_t, unsigned char* p, std::size_t n, Digest128& content) {
+                    content.Update(p, n);
+                    return true;
+                });
 }
 
 }  // namespace ombrix

@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <fcntl.h>
 
-#include "container/FileIO.h"
+#include "container/OutputFile.h"
 #include "job/Job.h"
 #include "job/Stop.h"
 #include "picker/PickerPane.h"
@@ -19,24 +19,14 @@ std::string Summary(const char* format, std::int32_t selected, std::int32_t done
 
 }  // namespace
 
-// The original goes only once its output is on disk, and only if the path
-// still names the file that was read.
+// The original goes only once its output was read back intact from disk,
+// and only if it is still, unchanged, the file that was read.
 bool Job::DeleteOriginal() {
-    bool durable = false;
-    {
-        fsio::Fd out(fsio::Open(DFileCompletePath, O_RDONLY));
-        durable = out.ok() && fsio::Sync(out.get()) == 0 &&
-                  fsio::SyncDir(fsio::DirName(DFileCompletePath)) == 0;
-    }
     // A stop asked for meanwhile deletes nothing more; the output stays.
     if (StopRequested()) return false;
-    struct stat st {};
-    bool same = fsio::Stat(SFilePath, st) == 0 && FileId{st.st_dev, st.st_ino, true} == SFileId;
-    if (!durable || !same) {
-        MessageBox("File ' " + SFilePath + " ' is Not Deleted Due to Access Failure.");
-        return false;
-    }
-    return DeleteFile(SFilePath);
+    if (OutputVerified && DeleteIfUnchanged(SFilePath, SFileIdentity)) return true;
+    MessageBox("File ' " + SFilePath + " ' is Not Deleted Due to Access Failure.");
+    return false;
 }
 
 void Job::OnMainButton() {

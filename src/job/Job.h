@@ -8,17 +8,10 @@
 #include <string>
 #include <sys/types.h>
 
+#include "container/FileIO.h"
 #include "job/JobWindow.h"
 
 namespace ombrix {
-
-// Identity of a file on disk, to tell whether a path still names it.
-struct FileId {
-    dev_t dev = 0;
-    ino_t ino = 0;
-    bool valid = false;
-    bool operator==(const FileId& o) const { return valid && o.valid && dev == o.dev && ino == o.ino; }
-};
 
 class Job {
 public:
@@ -96,9 +89,12 @@ public:
     // True when the user answered Yes to Replace for DFileCompletePath: only
     // then may a finished output take the place of an existing file.
     bool DFileReplace = false;
-    // The file the current pass read, so that deleting the original removes
-    // that file and no other.
-    FileId SFileId;
+    // The file the current pass read, as it was when opened, so that
+    // deleting the original removes that file, unchanged, and no other.
+    fsio::FileIdentity SFileIdentity;
+    // The pass read its output back and found what went in: only then may
+    // the original go.
+    bool OutputVerified = false;
     // How often long file work lets the window repaint.
     std::chrono::milliseconds PumpInterval{30};
 

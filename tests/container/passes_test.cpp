@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,13 +8,6 @@ namespace ombrix::test {
 namespace {
 
 using Texts = std::vector<std::string>;
-
-std::string RandomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::string s(n, '\0');
-    for (auto& c : s) c = static_cast<char>(rng());
-    return s;
-}
 
 class PassesTest : public JobFixture {};
 

@@ -183,5 +183,21 @@ TEST_F(BatchTest, NamesWithControlBytesRoundTripWithDeletion) {
     EXPECT_EQ(dir.List().size(), 4u);
 }
 
+// A file whose finished output could not take its name is not counted.
+TEST_F(BatchTest, FailedCommitIsNotCounted) {
+    for (auto name : {"a.txt", "b.txt"}) {
+        WriteFile(dir / name, name);
+        w.picker.paths.push_back(dir / name);
+    }
+    w.controls.del = 1;
+    fsio::FailNth(fsio::Op::Link, 1, EACCES);
+    job.OnMainButton();
+    EXPECT_EQ(w.Texts(), (Texts{"' " + (dir / "a.txt") + " ' is not Encrypted : ' " + (dir / "a.kvr") +
+                                    " ' cannot be created : Permission denied",
+                                Summary(false, 2, 1, 1)}));
+    EXPECT_EQ(job.ProcessedCount, 1);
+    EXPECT_EQ(dir.List(), (Texts{"a.txt", "b.kvr"}));
+}
+
 }  // namespace
 }  // namespace ombrix::test

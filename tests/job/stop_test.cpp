@@ -2,7 +2,6 @@
 // in the middle of a batch: the current file stops, its output goes, nothing
 // is deleted, no further file starts, and the summary still comes.
 #include <csignal>
-#include <random>
 
 #include "job/Stop.h"
 #include "support/JobFixture.h"
@@ -17,17 +16,10 @@ class StopTest : public JobFixture {
 protected:
     StopTest() { ClearStop(); }
     ~StopTest() override { ClearStop(); }
-
-    static std::string Body(std::size_t n) {
-        std::mt19937 rng(5);
-        std::string s(n, '\0');
-        for (auto& c : s) c = static_cast<char>(rng());
-        return s;
-    }
 };
 
 TEST_F(StopTest, CurrentFileStopsAndNoFurtherFileStarts) {
-    const std::string big = Body((1 << 20) + 5), small = "small";
+    const std::string big = RandomBytes((1 << 20) + 5, 5), small = "small";
     const struct {
         const char* what;
         bool decrypt;
@@ -37,10 +29,11 @@ TEST_F(StopTest, CurrentFileStopsAndNoFurtherFileStarts) {
         bool firstDone;  // the stop came after the first output was complete
     } cases[] = {
         {"encrypting, between blocks", false, big, Op::Write, 2, false},
-        {"encrypting, during the last block", false, small, Op::Write, 2, false},
+        {"encrypting, during the last block", false, small, Op::Write, 1, false},
         {"decrypting, between blocks", true, big, Op::Write, 1, false},
         {"decrypting, during the last block", true, small, Op::Write, 1, false},
-        {"after the first file, before its original goes", false, small, Op::Sync, 1, true},
+        {"while the output is read back", false, small, Op::Advise, 1, false},
+        {"after the first file, before its original goes", false, small, Op::Sync, 2, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
