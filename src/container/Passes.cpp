@@ -200,6 +200,7 @@ public:
             }
         }
         out_->TakeMode(src_.id.mode);
+        const fsio::FileIdentity output = out_->Identity();
         if (!out_->Commit(replace)) return Fail(CommitFailure(errno));
         // The original may go only once the output's name is on disk too.
         if (verified && fsio::SyncDir(fsio::DirName(job_.DFileCompletePath)) != 0) verified = false;
@@ -207,6 +208,7 @@ public:
         job_.SuccessFlag = 1;
         job_.SFileIdentity = src_.id;
         job_.OutputVerified = verified;
+        job_.NoteBatchOutput(output);
     }
 
 private:

@@ -37,6 +37,7 @@ void Job::OnMainButton() {
     SelectedCount = n;
     DeletedCount = 0;
     ProcessedCount = 0;
+    batchOutputs_.clear();
     UpdateData(true);
     window_.SetBarRange(IDC_TOTAL_PROGRESS, 0, n);
     window_.ShowControl(IDC_TOTAL_PROGRESS, true);

@@ -29,6 +29,14 @@ bool Job::DeleteFile(const std::string& path) {
     return true;
 }
 
+void Job::NoteBatchOutput(const fsio::FileIdentity& output) {
+    if (output.valid) batchOutputs_.emplace(output.dev, output.ino, output.mtimeNs);
+}
+
+bool Job::IsBatchOutput(const fsio::FileIdentity& file) const {
+    return file.valid && batchOutputs_.count({file.dev, file.ino, file.mtimeNs}) != 0;
+}
+
 void ControlValues::Exchange(Job& job, bool toJob) {
     auto move = [toJob](auto& member, auto& control) {
         if (toJob) member = control;

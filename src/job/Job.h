@@ -5,8 +5,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <sys/types.h>
+#include <tuple>
 
 #include "container/FileIO.h"
 #include "job/JobWindow.h"
@@ -95,12 +97,18 @@ public:
     // The pass read its output back and found what went in: only then may
     // the original go.
     bool OutputVerified = false;
+    // Outputs made by the running batch: never replaced within it.
+    void NoteBatchOutput(const fsio::FileIdentity& output);
+    bool IsBatchOutput(const fsio::FileIdentity& file) const;
     // How often long file work lets the window repaint.
     std::chrono::milliseconds PumpInterval{30};
 
 private:
     bool DeleteOriginal();
     JobWindow& window_;
+    // Device, inode and modification time: a file rewritten since is no
+    // longer the batch's own.
+    std::set<std::tuple<dev_t, ino_t, std::int64_t>> batchOutputs_;
 };
 
 // The values of the controls bound to the job, for windows that keep them

@@ -9,11 +9,12 @@ namespace {
 
 // A path "exists" when it opens for reading as something other than a
 // directory; the open handle is returned so the caller may hold it.
-fsio::Fd OpenIfExists(const std::string& path) {
+fsio::Fd OpenIfExists(const std::string& path, fsio::FileIdentity* seen = nullptr) {
     fsio::Fd fd(fsio::Open(path, O_RDONLY | O_NONBLOCK));
     if (!fd.ok()) return fd;
     struct stat st {};
     if (fsio::Fstat(fd.get(), st) != 0 || S_ISDIR(st.st_mode)) fd.reset();
+    else if (seen) *seen = fsio::FileIdentity::Of(st);
     return fd;
 }
 
@@ -63,7 +64,8 @@ void Job::SettingDestinationPath() {
     const std::string base = dir + "/" + stem + tail;
     DFileCompletePath = base;
     DFileReplace = false;
-    fsio::Fd held = OpenIfExists(base);
+    fsio::FileIdentity existing;
+    fsio::Fd held = OpenIfExists(base, &existing);
 
     // Candidates: stem1 .. stem9, then stem10, stem11, ... until a free name.
     for (long long c = 1;; ++c) {
@@ -71,7 +73,9 @@ void Job::SettingDestinationPath() {
         DFileCompletePath = dir + "/" + stem + std::to_string(c) + tail;
     }
 
-    if (held.ok()) {
+    // An output this batch made is never replaced within it: the next free
+    // name is taken without asking.
+    if (held.ok() && !IsBatchOutput(existing)) {
         const std::string prefix =
             ProcessFlag == 0 ? "In Encripting The File ' " : "In Decripting The File ' ";
         const std::string text = prefix + SFilePath + " ' ,' " + base + " ' Found.\n" +
@@ -81,8 +85,8 @@ void Job::SettingDestinationPath() {
             DFileCompletePath = base;
             DFileReplace = true;
         }
-        held.reset();
     }
+    held.reset();
 }
 
 }  // namespace ombrix

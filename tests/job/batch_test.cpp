@@ -163,6 +163,51 @@ TEST_F(BatchTest, EncryptThenDecryptRestoresEveryFileAndDeletesContainers) {
     EXPECT_EQ(dir.List(), (Texts{"restored", "x.bin", "y.bin"}));
 }
 
+// Two files of one batch that map to one output name: the second never
+// replaces the first, whatever the user said about replacing; files that
+// were there before the batch are still asked about.
+TEST_F(BatchTest, OutputsOfTheSameBatchAreNeverReplacedInIt) {
+    std::string out = dir.MakeDir("out");
+    w.controls.same = 0;
+    w.picker.destination = out;
+    w.controls.del = 1;
+
+    // Encrypting: report.txt and report.doc both become report.kvr; one
+    // report.kvr was there before.
+    WriteFile(dir / "report.txt", "text");
+    WriteFile(dir / "report.doc", "doc");
+    WriteFile(out + "/report.kvr", "from before");
+    w.picker.paths = {dir / "report.txt", dir / "report.doc"};
+    w.QueueAnswer(MsgResult::Yes);  // asked once, for the file from before
+    job.OnMainButton();
+    EXPECT_EQ(w.Texts().size(), 2u);
+    EXPECT_EQ(w.boxes[0].caption, "Replace");
+    EXPECT_EQ(w.boxes.back().text, Summary(false, 2, 2, 2));
+    EXPECT_EQ(ReadFile(out + "/report.kvr"), ContainerBytes("report.txt", "pw", "text"));
+    EXPECT_EQ(ReadFile(out + "/report1.kvr"), ContainerBytes("report.doc", "pw", "doc"));
+
+    // Decrypting: two containers that store the same name, no question asked.
+    WriteFile(dir / "one.kvr", ContainerBytes("same.txt", "pw", "first"));
+    WriteFile(dir / "two.kvr", ContainerBytes("same.txt", "pw", "second"));
+    w.picker.paths = {dir / "one.kvr", dir / "two.kvr"};
+    w.ClearRecords();
+    job.ProcessFlag = 1;
+    job.OnMainButton();
+    EXPECT_EQ(w.Texts(), Texts{Summary(true, 2, 2, 2)});
+    EXPECT_EQ(ReadFile(out + "/same.txt"), "first");
+    EXPECT_EQ(ReadFile(out + "/same1.txt"), "second");
+
+    // The next batch asks again about what the last one made.
+    WriteFile(dir / "three.kvr", ContainerBytes("same.txt", "pw", "third"));
+    w.picker.paths = {dir / "three.kvr"};
+    w.ClearRecords();
+    w.QueueAnswer(MsgResult::Yes);
+    job.OnMainButton();
+    EXPECT_EQ(w.boxes.size(), 2u);
+    EXPECT_EQ(ReadFile(out + "/same.txt"), "third");
+    EXPECT_EQ(dir.List(), (Texts{"out"}));
+}
+
 // Every name that can be encrypted comes back, control bytes included.
 TEST_F(BatchTest, NamesWithControlBytesRoundTripWithDeletion) {
     const std::string names[] = {"tab\there.txt", "new\nline.txt", "esc\x1b[31m.txt", "del\x7f.txt"};
