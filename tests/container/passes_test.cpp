@@ -108,6 +108,18 @@ TEST_F(PassesTest, WrongPasswordPromptsAgainUntilRight) {
     EXPECT_EQ(job.m_Password, "wrong");  // the job password is left as it was
 }
 
+// There is no limit on the attempts.
+TEST_F(PassesTest, ManyWrongPasswordsThenTheRightOneStillDecrypts) {
+    WriteFile(dir / "c.kvr", ContainerBytes("c.txt", "right", "body"));
+    w.controls.password = "wrong";
+    for (int i = 0; i < 6; ++i) w.QueuePrompt("wrong " + std::to_string(i));
+    w.QueuePrompt("right");
+    ASSERT_TRUE(Decrypt(dir / "c.kvr"));
+    EXPECT_EQ(job.SuccessFlag, 1);
+    EXPECT_EQ(w.promptLabels.size(), 7u);
+    EXPECT_EQ(ReadFile(dir / "c.txt"), "body");
+}
+
 TEST_F(PassesTest, CancelledPromptsLeaveNoOutput) {
     WriteFile(dir / "a.txt", "data");
     WriteFile(dir / "c.kvr", ContainerBytes("c.txt", "right", "body"));
