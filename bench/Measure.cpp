@@ -42,14 +42,15 @@ double Median(std::vector<double> v) {
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-void MakeFile(const std::string& path, long long mib) {
+void MakeFile(const std::string& path, long long bytes, unsigned seed) {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<unsigned char> block(1 << 20);
-    std::mt19937 rng(1);
+    std::vector<unsigned char> block(std::min<long long>(bytes, 1 << 20));
+    std::mt19937 rng(seed);
     for (auto& b : block) b = static_cast<unsigned char>(rng());
-    for (long long i = 0; i < mib; ++i) {
-        block[i % block.size()] ^= 0x5a;  // no two blocks alike
-        if (write(fd, block.data(), block.size()) != static_cast<ssize_t>(block.size())) std::exit(1);
+    for (long long done = 0, i = 0; done < bytes; done += static_cast<long long>(block.size()), ++i) {
+        block[static_cast<std::size_t>(i) % block.size()] ^= 0x5a;  // no two blocks alike
+        auto n = static_cast<std::size_t>(std::min<long long>(bytes - done, static_cast<long long>(block.size())));
+        if (write(fd, block.data(), n) != static_cast<ssize_t>(n)) std::exit(1);
     }
     close(fd);
 }

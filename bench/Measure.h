@@ -17,7 +17,7 @@ Run Spawn(const std::vector<std::string>& args);
 
 double Median(std::vector<double> v);
 
-// A file of mib MiB of incompressible bytes, no two MiB alike.
-void MakeFile(const std::string& path, long long mib);
+// A file of incompressible bytes, no two MiB alike; seeds give different contents.
+void MakeFile(const std::string& path, long long bytes, unsigned seed = 1);
 
 }  // namespace ombrix::bench

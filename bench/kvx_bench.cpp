@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     FILE* pw = std::fopen(pwfile.c_str(), "w");
     std::fputs("bench password\n", pw);
     std::fclose(pw);
-    MakeFile(src, mib);
+    MakeFile(src, mib << 20);
     MakeFile(empty, 0);
     std::printf("file: %lld MiB in %s, %d rounds; .kvx at opslimit %u, memlimit %u KiB\n", mib, dir.c_str(), rounds,
                 kvx::kModerate.opsLimit, kvx::kModerate.memLimitKiB);
