@@ -14,9 +14,31 @@
 namespace fs = std::filesystem;
 
 namespace ombrix::test {
+namespace {
+
+// Outputs are written as unnamed files where the file system can make them,
+// and the tests of that need a folder that can: the system's temporary
+// folder, or /dev/shm where that cannot (an overlay file system before
+// Linux 6.6).
+std::string Base() {
+    static const std::string base = [] {
+        const std::string tmp = fs::temp_directory_path().string();
+        for (const std::string& candidate : {tmp, std::string("/dev/shm")}) {
+            int fd = ::open(candidate.c_str(), O_TMPFILE | O_RDWR, 0600);
+            if (fd >= 0) {
+                ::close(fd);
+                return candidate;
+            }
+        }
+        return tmp;
+    }();
+    return base;
+}
+
+}  // namespace
 
 TempDir::TempDir() {
-    std::string tmpl = (fs::temp_directory_path() / "ombrix-test-XXXXXX").string();
+    std::string tmpl = Base() + "/ombrix-test-XXXXXX";
     if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
     path_ = tmpl;
 }

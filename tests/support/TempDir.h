@@ -1,5 +1,6 @@
-// A fresh folder under the system's temporary folder, removed afterwards,
-// with small helpers for the files tests make and inspect.
+// A fresh folder under the system's temporary folder (one that can hold
+// unnamed files), removed afterwards, with small helpers for the files tests
+// make and inspect.
 #pragma once
 
 #include <string>
