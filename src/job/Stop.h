@@ -3,6 +3,8 @@
 // removed, nothing is deleted, and no further file is started.
 #pragma once
 
+#include <csignal>
+
 namespace ombrix {
 
 // Async-signal-safe: may be called from a signal handler.
@@ -11,5 +13,29 @@ void RequestStop(int signal) noexcept;
 int StopRequested() noexcept;
 // Forgets a request (a new batch in tests).
 void ClearStop() noexcept;
+
+// For its lifetime, SIGINT, SIGTERM and SIGHUP request a stop instead of
+// ending the process; each also writes one byte to wakeFd when one is given,
+// so an event loop can notice. A signal ignored when it is made stays
+// ignored (nohup, background jobs). Interrupted system calls are restarted.
+class StopSignals {
+public:
+    explicit StopSignals(int wakeFd = -1);
+    ~StopSignals();
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    // The signals a stop can come from.
+    static sigset_t Set();
+
+private:
+    struct sigaction old_[3];
+    bool caught_[3] = {};
+};
+
+// Ends the process by the signal that asked to stop, with that signal's
+// default action, once the program has cleaned up: a shell then reports
+// 128 + the signal's number, and a loop running the program stops too.
+[[noreturn]] void EndByStopSignal(int signal);
 
 }  // namespace ombrix
