@@ -1,10 +1,12 @@
 #include "cli/CliWindow.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "cli/Printable.h"
 #include "job/Job.h"
 
 namespace ombrix::cli {
@@ -36,7 +38,7 @@ void StatusLine::Draw() {
                        std::to_string(percent_) + "%  ";
     // One screen line at most, or the carriage return cannot take it back.
     const std::size_t room = TerminalColumns() - 1;
-    std::string file = file_;
+    std::string file = Escaped(file_);
     if (text.size() + file.size() > room) {
         std::size_t keep = room > text.size() + 3 ? room - text.size() - 3 : 0;
         std::size_t from = file.size() - std::min(keep, file.size());
@@ -61,11 +63,19 @@ void StatusLine::Clear() {
 
 void CliWindow::UpdateData(Job& job, bool saveAndValidate) { controls.Exchange(job, saveAndValidate); }
 
+std::vector<std::string> CliWindow::Names() const {
+    if (!job_) return {};
+    const Job& j = *job_;
+    return {j.SFilePath, j.SFileParent, j.SFile, j.SFileAbName, j.SFileExt,
+            j.DFilePath, j.DFileCompletePath, j.DFile, j.DFileAbName, j.DFileExt};
+}
+
 MsgResult CliWindow::MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons) {
     status_.Clear();
+    const std::string shown = ForTerminal(text, Names());
     MsgResult result = MsgResult::Ok;
-    if (buttons == MsgButtons::YesNo) result = AskYesNo(text);
-    else Put(caption == "Completed " ? stdout : stderr, text);  // the summary is the program's output
+    if (buttons == MsgButtons::YesNo) result = AskYesNo(shown);
+    else Put(caption == "Completed " ? stdout : stderr, shown);  // the summary is the program's output
     status_.Draw();
     return result;
 }
@@ -95,7 +105,7 @@ bool CliWindow::PromptPassword(const std::string& label, std::string& password) 
     if (!terminalPrompts_ || !terminal_.ok()) return false;
     status_.Clear();
     for (;;) {
-        terminal_.Write(label + "\n");
+        terminal_.Write(ForTerminal(label, Names()) + "\n");
         auto first = terminal_.ReadSecret("Password: ");
         if (!first || first->empty()) break;
         if (confirmPrompts_) {

@@ -80,8 +80,14 @@ public:
     C_PickerPane& Picker() override { return picker_; }
     void PumpEvents() override { status_.Draw(); }
 
+    // The job whose file names the texts may hold: they are shown escaped.
+    void ShowNamesOf(const Job& job) { job_ = &job; }
+
 private:
     MsgResult AskYesNo(const std::string& text);
+    std::vector<std::string> Names() const;
+
+    const Job* job_ = nullptr;
 
     Terminal& terminal_;
     ArgPicker& picker_;

@@ -9,6 +9,7 @@
 
 #include "cli/CliWindow.h"
 #include "cli/Options.h"
+#include "cli/Printable.h"
 #include "cli/Terminal.h"
 #include "job/Job.h"
 
@@ -20,13 +21,13 @@ namespace {
 constexpr int kUsageError = 2;
 
 int Usage(const std::string& error) {
-    std::fprintf(stderr, "ombrix-cli: %s\n%s\n", error.c_str(), kHint);
+    std::fprintf(stderr, "ombrix-cli: %s\n%s\n", Escaped(error).c_str(), kHint);
     return kUsageError;
 }
 
 // A one-line refusal that is not about the command line itself.
 int Refuse(const std::string& text) {
-    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fprintf(stderr, "%s\n", Escaped(text).c_str());
     return kUsageError;
 }
 
@@ -85,6 +86,7 @@ int main(int argc, char** argv) {
     const bool progress = !o.quiet && isatty(STDERR_FILENO);
     CliWindow window(terminal, picker, o.replace, terminalPrompts, !o.decrypt, progress);
     Job job(window);
+    window.ShowNamesOf(job);
     job.OnInitDialog();
     window.controls.confirm = password;
     window.controls.password = std::move(password);

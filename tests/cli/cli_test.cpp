@@ -203,6 +203,21 @@ TEST_F(CliCase, UnreadablePasswordFileStopsBeforeAnyFile) {
     EXPECT_FALSE(Exists(dir / "a.kvr"));
 }
 
+TEST_F(CliCase, NamesWithControlBytesAreShownEscaped) {
+    const std::string name = "a\tb\nc\x1b[2Jd\x7f\xc2\x9b" "e\x9b" "f.txt";
+    const std::string shown = "a\\tb\\nc\\x1b[2Jd\\x7f\\xc2\\x9be\\x9bf.txt";
+    RunResult missing = Cli({"encrypt", "-p", pw, dir / name});
+    EXPECT_EQ(missing.err, "The Sorce File '" + (dir / shown) + "' Does Not Exist\n");
+    Make(name, "not a container");
+    RunResult plain = Cli({"decrypt", "-p", pw, dir / name});
+    EXPECT_EQ(plain.err, "' " + (dir / shown) + " ' is not Ombrix's Encrypted File\n");
+    RunResult unreadable = Cli({"encrypt", "-p", dir / (name + "/pw"), dir / name});
+    EXPECT_EQ(unreadable.err.rfind("ombrix-cli: cannot read the password file '" + (dir / shown) + "/pw': ", 0), 0u)
+        << unreadable.err;
+    RunResult option = Cli({"encrypt", "--\x1b]0;owned\x07", dir / name});
+    EXPECT_EQ(option.err, "ombrix-cli: unknown option '--\\x1b]0;owned\\x07'\nTry 'ombrix-cli --help'.\n");
+}
+
 TEST_F(CliCase, UsageErrorsPrintOneLineAndTheHint) {
     const std::string src = Make("a.txt", "A");
     struct Case {

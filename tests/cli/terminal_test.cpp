@@ -85,6 +85,35 @@ TEST_F(TerminalCase, InterruptAtThePasswordGivesTheEchoBack) {
     EXPECT_FALSE(Exists(dir / "a.kvr"));
 }
 
+TEST_F(TerminalCase, NamesWithControlBytesAreShownEscaped) {
+    const std::string stem = "a\tb\nc\x1b[2Jd\x7f\xc2\x9b" "e\x9b" "f";
+    const std::string shown = "a\\tb\\nc\\x1b[2Jd\\x7f\\xc2\\x9be\\x9bf";
+    Make(stem + ".txt", "A");
+    Make(stem + ".kvr", "old");
+    auto p = Start({"encrypt", "--each", stem + ".txt"});
+    const std::string src = dir / (shown + ".txt");
+    ASSERT_TRUE(p->Expect("In Encripting The File ' " + src + " ' ,' " + (dir / (shown + ".kvr")) +
+                          " ' Found.\r\nTo Replace The File Press 'YES' , To Create With ' " +
+                          (dir / (shown + "1.kvr")) + " ' Press 'NO' Button [y/n] "))
+        << p->Output();
+    p->Send("n\n");
+    ASSERT_TRUE(p->Expect("0/1 files  0%  " + src)) << p->Output();
+    ASSERT_TRUE(p->Expect("File --> " + src + "\r\nPassword: ")) << p->Output();
+    p->Send("pw\n");
+    ASSERT_TRUE(p->Expect("Confirm password: "));
+    p->Send("pw\n");
+    EXPECT_EQ(p->Wait(), 0) << p->Output();
+    EXPECT_TRUE(Exists(dir / (stem + "1.kvr")));
+
+    // Nothing but line ends and the status line's own erase sequence drives the terminal.
+    std::string out = p->Output();
+    for (std::size_t at; (at = out.find("\033[K")) != std::string::npos;) out.erase(at, 3);
+    for (unsigned char c : out) {
+        EXPECT_TRUE(c >= 0x20 || c == '\r' || c == '\n') << int(c);
+        EXPECT_TRUE(c != 0x7F && c != 0x9B) << int(c);
+    }
+}
+
 TEST_F(TerminalCase, MismatchedConfirmationOfTheOnePasswordIsRefused) {
     Make("a.txt", "A");
     auto p = Start({"encrypt", "-q", "a.txt"});
