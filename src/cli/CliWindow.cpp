@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -139,28 +140,37 @@ void CliWindow::ShowControl(int id, bool show) {
     if (id == IDC_TOTAL_PROGRESS) status_.Show(show);
 }
 
-std::optional<std::string> ReadPasswordFile(const std::string& path) {
+PasswordRead ReadPasswordFile(const std::string& path, std::string& password) {
+    password.clear();
     const bool useStdin = path == "-";
-    std::FILE* in = useStdin ? stdin : std::fopen(path.c_str(), "rb");
-    if (!in) return std::nullopt;
-    std::string line;
-    bool ended = false;
-    for (int c; (c = std::getc(in)) != EOF;) {
-        if (c == '\n') {
-            ended = true;
-            break;
-        }
-        line.push_back(static_cast<char>(c));
+    const int fd = useStdin ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return PasswordRead::Unreadable;
+    // Only as much as the longest first line allowed, and one byte more to tell.
+    std::string text;
+    std::size_t end = std::string::npos;
+    char buf[64 << 10];
+    ssize_t n = 0;
+    while (end == std::string::npos && text.size() <= kMaxPasswordLine) {
+        n = ReadUnlessStopped(fd, buf, std::min(sizeof buf, kMaxPasswordLine + 1 - text.size()));
+        if (n <= 0) break;
+        const std::size_t from = text.size();
+        text.append(buf, static_cast<std::size_t>(n));
+        end = text.find('\n', from);
     }
-    const bool failed = std::ferror(in);
     const int err = errno;
-    if (!useStdin) std::fclose(in);
-    if (failed) {
+    if (!useStdin) ::close(fd);
+    if (n < 0) {
         errno = err;
-        return std::nullopt;
+        return PasswordRead::Unreadable;
     }
-    if (ended && !line.empty() && line.back() == '\r') line.pop_back();
-    return line;
+    if (end == std::string::npos) {
+        if (text.size() > kMaxPasswordLine) return PasswordRead::TooLong;
+    } else {
+        text.resize(end);
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+    }
+    password = std::move(text);
+    return PasswordRead::Ok;
 }
 
 }  // namespace ombrix::cli

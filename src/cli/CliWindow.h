@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -97,8 +97,14 @@ private:
     StatusLine status_;
 };
 
+// The longest first line a password file may have: an endless file
+// (/dev/zero) is refused after this much, not read into memory.
+constexpr std::size_t kMaxPasswordLine = 1 << 20;
+
+enum class PasswordRead { Ok, Unreadable, TooLong };
+
 // Reads the one password: the first line of path ("-": standard input)
-// without its "\n" or "\r\n". nullopt with errno set when it cannot be read.
-std::optional<std::string> ReadPasswordFile(const std::string& path);
+// without its "\n" or "\r\n". Unreadable sets errno (EINTR on a stop request).
+PasswordRead ReadPasswordFile(const std::string& path, std::string& password);
 
 }  // namespace ombrix::cli

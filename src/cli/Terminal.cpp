@@ -3,8 +3,11 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include "job/Stop.h"
 
 namespace ombrix::cli {
 namespace {
@@ -22,6 +25,32 @@ extern "C" void RestoreAndRaise(int sig) {
 }
 
 }  // namespace
+
+ssize_t ReadUnlessStopped(int fd, void* buf, std::size_t size) {
+    // The stop signals are held back from the check until ppoll waits, so
+    // one that comes in between still wakes it.
+    const sigset_t stops = StopSignals::Set();
+    sigset_t waiting;
+    sigprocmask(SIG_BLOCK, &stops, &waiting);
+    ssize_t n = -1;
+    for (;;) {
+        if (StopRequested()) {
+            errno = EINTR;
+            break;
+        }
+        pollfd p{fd, POLLIN, 0};
+        if (ppoll(&p, 1, nullptr, &waiting) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        n = ::read(fd, buf, size);
+        if (n >= 0 || (errno != EINTR && errno != EAGAIN)) break;
+    }
+    const int saved = errno;
+    sigprocmask(SIG_SETMASK, &waiting, nullptr);
+    errno = saved;
+    return n;
+}
 
 Terminal::Terminal() { fd_ = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC); }
 
@@ -42,9 +71,7 @@ std::optional<std::string> Terminal::Read() {
     std::string line;
     for (;;) {
         char c;
-        ssize_t n = ::read(fd_, &c, 1);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return std::nullopt;  // end of input (Ctrl-D) or error
+        if (ReadUnlessStopped(fd_, &c, 1) != 1) return std::nullopt;  // end of input (Ctrl-D), error, stop
         if (c == '\n') break;
         line.push_back(c);
     }
@@ -62,10 +89,15 @@ std::optional<std::string> Terminal::ReadSecret(std::string_view prompt) {
     if (tcgetattr(fd_, &saved) != 0) return std::nullopt;
     g_saved = saved;
     g_restoreFd = fd_;
+    // A signal that would end the program gives the echo back first; one
+    // that asks to stop ends the read, and the echo comes back below.
     struct sigaction act {}, old[std::size(kSignals)];
     act.sa_handler = RestoreAndRaise;
     sigemptyset(&act.sa_mask);
-    for (std::size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &act, &old[i]);
+    bool swapped[std::size(kSignals)] = {};
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
+        if (sigaction(kSignals[i], nullptr, &old[i]) == 0 && old[i].sa_handler == SIG_DFL)
+            swapped[i] = sigaction(kSignals[i], &act, nullptr) == 0;
 
     termios quiet = saved;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL);
@@ -79,7 +111,8 @@ std::optional<std::string> Terminal::ReadSecret(std::string_view prompt) {
     }
     tcsetattr(fd_, TCSANOW, &saved);
     g_restoreFd = -1;
-    for (std::size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &old[i], nullptr);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
+        if (swapped[i]) sigaction(kSignals[i], &old[i], nullptr);
     return line;
 }
 

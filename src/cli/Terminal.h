@@ -2,9 +2,11 @@
 // asked, whatever standard input and output are connected to.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace ombrix::cli {
 
@@ -17,7 +19,7 @@ public:
 
     bool ok() const { return fd_ >= 0; }
     void Write(std::string_view text);
-    // One line, echoed; nullopt on end of input or an error.
+    // One line, echoed; nullopt on end of input, an error or a stop request.
     std::optional<std::string> ReadLine(std::string_view prompt);
     // One line with echo off; the echo comes back even when a signal ends
     // the program meanwhile.
@@ -27,5 +29,9 @@ private:
     std::optional<std::string> Read();
     int fd_ = -1;
 };
+
+// read(2) that gives up on a stop request (-1, errno EINTR), also on one
+// that arrives while it waits for input, so no question outlives a signal.
+ssize_t ReadUnlessStopped(int fd, void* buf, std::size_t size);
 
 }  // namespace ombrix::cli

@@ -21,13 +21,30 @@ std::vector<char*> Argv(const std::vector<std::string>& args) {
     return argv;
 }
 
-[[noreturn]] void Exec(const std::vector<char*>& argv, const std::string& cwd) {
+// The current environment with extra NAME=VALUE entries; the strings live in extra.
+std::vector<char*> Environment(const std::vector<std::string>& extra) {
+    std::vector<char*> env;
+    for (char** e = environ; *e; ++e) env.push_back(*e);
+    for (auto& x : extra) env.push_back(const_cast<char*>(x.c_str()));
+    env.push_back(nullptr);
+    return env;
+}
+
+// Starts it as an interactive shell would, whatever this process ignores;
+// the signals in ignored as nohup would.
+[[noreturn]] void Exec(const std::vector<char*>& argv, const std::string& cwd, char** env = environ,
+                       const std::vector<int>& ignored = {}) {
     if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
-    execv(argv[0], argv.data());
+    for (int s : {SIGPIPE, SIGINT, SIGTERM, SIGHUP}) signal(s, SIG_DFL);
+    for (int s : ignored) signal(s, SIG_IGN);
+    execve(argv[0], argv.data(), env);
     _exit(127);
 }
 
-int Status(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+int Status(int status) {
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 int MsLeft(Clock::time_point end) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
@@ -36,19 +53,27 @@ int MsLeft(Clock::time_point end) {
 
 }  // namespace
 
-RunResult RunProgram(const std::vector<std::string>& args, const std::string& input, const std::string& cwd,
-              std::chrono::seconds deadline) {
+RunResult RunProgram(const std::vector<std::string>& args, const std::string& input, const std::string& cwd) {
+    RunOptions options;
+    options.input = input;
+    options.cwd = cwd;
+    return RunProgram(args, options);
+}
+
+RunResult RunProgram(const std::vector<std::string>& args, const RunOptions& options) {
     RunResult r;
+    const std::string& input = options.input;
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC) || pipe2(err, O_CLOEXEC)) return r;
     auto argv = Argv(args);
+    auto env = Environment(options.env);
     pid_t pid = fork();
     if (pid == 0) {
         setsid();  // no controlling terminal: /dev/tty cannot be opened
         dup2(in[0], 0);
         dup2(out[1], 1);
         dup2(err[1], 2);
-        Exec(argv, cwd);
+        Exec(argv, options.cwd, env.data(), options.ignored);
     }
     close(in[0]);
     close(out[1]);
@@ -56,7 +81,7 @@ RunResult RunProgram(const std::vector<std::string>& args, const std::string& in
     fcntl(in[1], F_SETFL, O_NONBLOCK);
     signal(SIGPIPE, SIG_IGN);
 
-    const auto end = Clock::now() + deadline;
+    const auto end = Clock::now() + options.deadline;
     std::size_t written = 0;
     int wfd = in[1];
     if (input.empty()) {
@@ -64,6 +89,12 @@ RunResult RunProgram(const std::vector<std::string>& args, const std::string& in
         wfd = -1;
     }
     int open = 2;
+    for (auto [closed, fd] : {std::pair{options.closedOut, &out[0]}, std::pair{options.closedErr, &err[0]}}) {
+        if (!closed) continue;
+        close(*fd);
+        *fd = -1;
+        --open;
+    }
     bool killed = false;
     while (open > 0) {
         pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {wfd, POLLOUT, 0}};
@@ -146,6 +177,10 @@ bool PtyChild::Expect(const std::string& text, std::chrono::milliseconds timeout
 
 void PtyChild::Send(const std::string& text) {
     if (master_ >= 0) (void)!write(master_, text.data(), text.size());
+}
+
+void PtyChild::Signal(int sig) {
+    if (pid_ > 0 && status_ == -2) kill(pid_, sig);
 }
 
 bool PtyChild::EchoOn() const {

@@ -12,13 +12,27 @@ namespace ombrix::test {
 
 struct RunResult {
     std::string out, err;
-    int code = -1;  // exit status; -1 when killed or not started
+    // Exit status as a shell reports it: 128 + N when signal N ended the
+    // child; -1 when it was killed at its deadline or did not start.
+    int code = -1;
 };
 
-// RunProgram runs args[0] with the arguments, in cwd (empty: the current one), with
-// input on its standard input, in a session of its own so /dev/tty fails.
+struct RunOptions {
+    std::string input;  // on its standard input
+    std::string cwd;    // empty: the current folder
+    std::vector<std::string> env;  // NAME=VALUE entries added to the environment
+    // The reading end of its standard output or error is closed before it
+    // starts: its writes there fail with EPIPE (SIGPIPE).
+    bool closedOut = false, closedErr = false;
+    std::vector<int> ignored;  // signals it starts with ignored, as under nohup
+    std::chrono::seconds deadline{60};
+};
+
+// RunProgram runs args[0] with the arguments, in a session of its own so
+// /dev/tty fails.
+RunResult RunProgram(const std::vector<std::string>& args, const RunOptions& options);
 RunResult RunProgram(const std::vector<std::string>& args, const std::string& input = {},
-              const std::string& cwd = {}, std::chrono::seconds deadline = std::chrono::seconds(60));
+                     const std::string& cwd = {});
 
 // A child whose standard input, output and error and controlling terminal
 // are one pseudo-terminal.
@@ -33,7 +47,8 @@ public:
     // timeout or end of output.
     bool Expect(const std::string& text, std::chrono::milliseconds timeout = std::chrono::seconds(20));
     void Send(const std::string& text);
-    // Exit status after reading the rest of the output; -1 when killed.
+    void Signal(int sig);
+    // Exit status after reading the rest of the output, as RunResult::code.
     int Wait(std::chrono::seconds deadline = std::chrono::seconds(30));
     // Whether the terminal echoes what is typed, as the child left it.
     bool EchoOn() const;

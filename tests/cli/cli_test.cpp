@@ -203,6 +203,30 @@ TEST_F(CliCase, UnreadablePasswordFileStopsBeforeAnyFile) {
     EXPECT_FALSE(Exists(dir / "a.kvr"));
 }
 
+TEST_F(CliCase, PasswordFileIsReadOnlyUpToItsLongestAllowedFirstLine) {
+    const std::string src = Make("a.txt", "A");
+    const std::string tooLong = "ombrix-cli: the first line of the password file '";
+    // An endless file without a line end is refused, not read into memory.
+    RunResult zero = Cli({"encrypt", "-p", "/dev/zero", src});
+    EXPECT_EQ(zero.code, 2);
+    EXPECT_EQ(zero.out, "");
+    EXPECT_EQ(zero.err, tooLong + "/dev/zero' is longer than 1 MiB\n");
+
+    const std::size_t mib = 1 << 20;
+    WriteFile(dir / "long", std::string(mib + 1, 'x'));
+    EXPECT_EQ(Cli({"encrypt", "-p", dir / "long", src}).err, tooLong + (dir / "long") + "' is longer than 1 MiB\n");
+    WriteFile(dir / "long", std::string(mib + 1, 'x') + "\n");
+    EXPECT_EQ(Cli({"encrypt", "-p", dir / "long", src}).code, 2);
+    // 1 MiB is still a password; this one is too long for a container's header.
+    for (std::string line : {std::string(mib, 'x'), std::string(mib, 'x') + "\nmore"}) {
+        WriteFile(dir / "long", line);
+        RunResult r = Cli({"encrypt", "-p", dir / "long", src});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.err, "' " + src + " ' is not Encrypted : the password is too long for a .kvr container\n");
+    }
+    EXPECT_FALSE(Exists(dir / "a.kvr"));
+}
+
 TEST_F(CliCase, NamesWithControlBytesAreShownEscaped) {
     const std::string name = "a\tb\nc\x1b[2Jd\x7f\xc2\x9b" "e\x9b" "f.txt";
     const std::string shown = "a\\tb\\nc\\x1b[2Jd\\x7f\\xc2\\x9be\\x9bf.txt";

@@ -1,5 +1,7 @@
 // ombrix-cli on a pseudo-terminal: passwords asked with echo off, the retry
 // after a wrong password, the Replace question, the status line.
+#include <csignal>
+
 #include "CliCase.h"
 
 namespace ombrix::test {
@@ -80,9 +82,39 @@ TEST_F(TerminalCase, InterruptAtThePasswordGivesTheEchoBack) {
     ASSERT_TRUE(p->Expect("Password: "));
     EXPECT_FALSE(p->EchoOn());
     p->Send("\x03");  // Ctrl-C
-    EXPECT_EQ(p->Wait(), -1);  // ended by the signal
+    EXPECT_EQ(p->Wait(), 130);  // ended by the signal before anything started
     EXPECT_TRUE(p->EchoOn());
+    EXPECT_EQ(p->Output().find("Selected"), std::string::npos) << p->Output();
     EXPECT_FALSE(Exists(dir / "a.kvr"));
+}
+
+TEST_F(TerminalCase, SignalAtAQuestionOrAPromptEndsTheBatchWithTheEchoBack) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string asked;
+        int signal;  // 0: Ctrl-C typed
+    } cases[] = {
+        {{"encrypt", "-q", "--delete", "-p", "pw", "a.txt", "b.txt"}, "[y/n] ", SIGTERM},
+        {{"encrypt", "-q", "--delete", "--each", "--replace", "no", "a.txt", "b.txt"}, "Password: ", SIGHUP},
+        {{"encrypt", "-q", "--delete", "--each", "--replace", "no", "a.txt", "b.txt"}, "Password: ", 0},
+    };
+    for (auto& k : cases) {
+        for (auto& f : dir.List())
+            if (f != "pw") std::remove((dir / f).c_str());
+        Make("a.txt", "A");
+        Make("b.txt", "B");
+        Make("a.kvr", "old");
+        const std::vector<std::string> before = dir.List();
+        auto p = Start(k.args);
+        ASSERT_TRUE(p->Expect(k.asked)) << p->Output();
+        if (k.signal) p->Signal(k.signal);
+        else p->Send("\x03");
+        EXPECT_EQ(p->Wait(), 128 + (k.signal ? k.signal : SIGINT)) << k.asked << p->Output();
+        EXPECT_TRUE(p->EchoOn());
+        EXPECT_NE(p->Output().find(Crlf(Summary(false, 2, 0, 0))), std::string::npos) << p->Output();
+        EXPECT_EQ(dir.List(), before) << k.asked;  // nothing made, nothing deleted
+        EXPECT_EQ(ReadFile(dir / "a.kvr"), "old");
+    }
 }
 
 TEST_F(TerminalCase, NamesWithControlBytesAreShownEscaped) {

@@ -1,0 +1,123 @@
+#include "cli/Run.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "cli/CliWindow.h"
+#include "cli/Options.h"
+#include "cli/Printable.h"
+#include "cli/Terminal.h"
+#include "job/Job.h"
+#include "job/Stop.h"
+
+namespace ombrix::cli {
+namespace {
+
+constexpr int kUsageError = 2;
+
+int Usage(const std::string& error) {
+    std::fprintf(stderr, "ombrix-cli: %s\n%s\n", Escaped(error).c_str(), kHint);
+    return kUsageError;
+}
+
+// A one-line refusal that is not about the command line itself.
+int Refuse(const std::string& text) {
+    std::fprintf(stderr, "%s\n", Escaped(text).c_str());
+    return kUsageError;
+}
+
+// A signal during the questions before the batch ends the program at once:
+// nothing was started yet.
+void EndIfStopped() {
+    if (int signal = StopRequested()) EndByStopSignal(signal);
+}
+
+}  // namespace
+
+int Run(int argc, char** argv) {
+    // A closed pipe on stdout or stderr loses a line, not the batch.
+    std::signal(SIGPIPE, SIG_IGN);
+    StopSignals stopSignals;
+
+    ParseResult parsed = Parse(argc, argv);
+    if (!parsed.error.empty()) return Usage(parsed.error);
+    Options& o = parsed.options;
+    if (o.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (o.version) {
+        std::fputs(kVersion, stdout);
+        return 0;
+    }
+
+    Terminal terminal;
+    if (o.each && !terminal.ok()) return Usage("--each needs a terminal to ask on");
+    if (!o.each && !o.passwordFile && !terminal.ok())
+        return Usage("no terminal to ask for the password: give it with -p FILE");
+    if (o.replace == Replace::Ask && !terminal.ok()) return Usage("--replace ask needs a terminal to ask on");
+    if (o.replace == Replace::Default)
+        o.replace = isatty(STDIN_FILENO) && terminal.ok() ? Replace::Ask : Replace::No;
+
+    // Placement takes a file's folder from the text before its last "/", so
+    // every path must be absolute.
+    char* cwdBuf = getcwd(nullptr, 0);
+    if (!cwdBuf) return Refuse("ombrix-cli: cannot tell the current directory: " + std::string(std::strerror(errno)));
+    const std::string cwd = cwdBuf;
+    std::free(cwdBuf);
+    for (auto& f : o.files) f = Absolute(f, cwd);
+    if (o.dest) o.dest = Absolute(*o.dest, cwd);
+
+    std::string password;
+    if (o.passwordFile) {
+        const PasswordRead read = ReadPasswordFile(*o.passwordFile, password);
+        EndIfStopped();
+        if (read == PasswordRead::Unreadable)
+            return Refuse("ombrix-cli: cannot read the password file '" + *o.passwordFile +
+                          "': " + std::strerror(errno));
+        if (read == PasswordRead::TooLong)
+            return Refuse("ombrix-cli: the first line of the password file '" + *o.passwordFile +
+                          "' is longer than 1 MiB");
+    } else if (!o.each) {
+        auto first = terminal.ReadSecret("Password: ");
+        EndIfStopped();
+        if (!first || first->empty()) return Refuse("ombrix-cli: no password given");
+        if (!o.decrypt) {
+            auto second = terminal.ReadSecret("Confirm password: ");
+            EndIfStopped();
+            if (!second || *second != *first) return Refuse("PassWord Is Not Confirmed, Please Retype it.");
+        }
+        password = std::move(*first);
+    }
+
+    ArgPicker picker(o.files, o.dest.value_or(std::string()));
+    // A wrong password is asked again only where it was typed: never when it came from a file.
+    const bool terminalPrompts = terminal.ok() && !o.passwordFile;
+    const bool progress = !o.quiet && isatty(STDERR_FILENO);
+    CliWindow window(terminal, picker, o.replace, terminalPrompts, !o.decrypt, progress);
+    Job job(window);
+    window.ShowNamesOf(job);
+    job.OnInitDialog();
+    window.controls.confirm = password;
+    window.controls.password = std::move(password);
+    window.controls.encrypt = o.decrypt ? 1 : 0;
+    window.controls.same = o.dest ? 0 : 1;
+    window.controls.samePass = o.each ? 1 : 0;
+    window.controls.del = o.del ? 1 : 0;
+    job.UpdateData(true);
+    job.ProcessFlag = o.decrypt ? 1 : 0;
+    job.OnMainButton();
+
+    // The batch stopped at the signal and showed its summary; end by that signal.
+    EndIfStopped();
+    const bool allDone = job.ProcessedCount == job.SelectedCount;
+    const bool allDeleted = !o.del || job.DeletedCount == job.SelectedCount;
+    return allDone && allDeleted ? 0 : 1;
+}
+
+}  // namespace ombrix::cli
