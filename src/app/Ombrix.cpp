@@ -1,6 +1,7 @@
 #include "app/Ombrix.h"
 
 #include "app/CommandLine.h"
+#include "app/StopOnSignal.h"
 #include "dlgkit/Look.h"
 #include "dlgkit/Modal.h"
 #include "dlgkit/Text.h"
@@ -44,27 +45,28 @@ int COmbrixApp::Run(int argc, char** argv)
         std::fprintf(stderr, "%s\n", NoDisplayMessage().c_str());
         return 2;
     }
-    QApplication qapp(argc, argv);  // takes Qt's own options out of argv
-    const CommandLine line = ParseCommandLine(argc, argv);
-    if (!line.error.empty()) {
-        std::fprintf(stderr, "ombrix: %s\nTry 'ombrix --help'.\n", line.error.c_str());
-        return 2;
+    {
+        QApplication qapp(argc, argv);  // takes Qt's own options out of argv
+        const CommandLine line = ParseCommandLine(argc, argv);
+        if (!line.error.empty()) {
+            std::fprintf(stderr, "ombrix: %s\nTry 'ombrix --help'.\n", line.error.c_str());
+            return 2;
+        }
+        files_ = line.files;
+        // Wayland compositors match the window to its desktop entry by this name.
+        QGuiApplication::setDesktopFileName(QStringLiteral(OMBRIX_APP_ID));
+        dlg::SetAppName(AppNameFromPath(dlg::FromQt(QCoreApplication::applicationFilePath())));
+        dlg::ApplyClassicLook();
+        InitInstance();
     }
-    files_ = line.files;
-    // Wayland compositors match the window to its desktop entry by this name.
-    QGuiApplication::setDesktopFileName(QStringLiteral(OMBRIX_APP_ID));
-    dlg::SetAppName(AppNameFromPath(dlg::FromQt(QCoreApplication::applicationFilePath())));
-    dlg::ApplyClassicLook();
-    InitInstance();
+    EndIfStopped();
     return 0;
 }
 
 bool COmbrixApp::InitInstance()
 {
     ui::COmbrixDlg dlg(StartPicker(files_));
-    dlg::SetMainWindow(&dlg);
-    dlg.DoModal();
-    dlg::SetMainWindow(nullptr);
+    RunMainWindow(dlg);
     return false;  // nothing follows the main window
 }
 

@@ -1,5 +1,6 @@
 #include "ui/OmbrixDlg.h"
 
+#include "job/Stop.h"
 #include "ui/AboutDlg.h"
 #include "ui/Resource.h"
 
@@ -138,8 +139,13 @@ void COmbrixDlg::UpdateData(Job& job, bool saveAndValidate)
     Dialog::UpdateData(saveAndValidate);
 }
 
+// Once a signal asked the program to stop, nobody may be there to answer
+// (logout): the job's boxes are not shown and take their cancelling answer.
+
 MsgResult COmbrixDlg::MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons)
 {
+    if (StopRequested())
+        return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
     const int r = dlg::MessageBox(this, text, caption, buttons == MsgButtons::YesNo ? Buttons::YesNo : Buttons::Ok);
     if (buttons == MsgButtons::Ok)
         return MsgResult::Ok;
@@ -149,7 +155,7 @@ MsgResult COmbrixDlg::MessageBox(const std::string& text, const std::string& cap
 bool COmbrixDlg::PromptPassword(const std::string& label, std::string& password)
 {
     m_PasswordDlg.m_FileLabel = label;
-    if (m_PasswordDlg.DoModal(this) == IDOK) {
+    if (!StopRequested() && m_PasswordDlg.DoModal(this) == IDOK) {
         password = m_PasswordDlg.m_Password;
         return true;
     }

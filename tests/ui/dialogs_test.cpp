@@ -4,6 +4,7 @@
 
 #include "dlgkit/Look.h"
 #include "dlgkit/Modal.h"
+#include "dlgkit/Text.h"
 #include "ui/AboutDlg.h"
 #include "ui/Help.h"
 #include "ui/HelpFile.h"
@@ -14,9 +15,11 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace ombrix;
 using namespace ombrix::dlg;
@@ -61,6 +64,7 @@ private slots:
     void promptPasswordEditedAfterConfirmation();
     void promptCaseAndEmptying();
     void promptCancelAndEscape();
+    void namesShowAsPlainText();
     void helpByteRules_data();
     void helpByteRules();
     void helpRereadsAtEveryOpening();
@@ -215,6 +219,38 @@ void DialogsTest::promptCancelAndEscape()
              }),
              int(IDCANCEL));
     QCOMPARE(dlg.m_Password, std::string());
+}
+
+// A file name may hold control bytes and look like markup: the window shows
+// it as text, whole, in the prompt's label and in message boxes alike.
+void DialogsTest::namesShowAsPlainText()
+{
+    const std::string name = "/tmp/a\tb\nc\x1b[31md\x7f\xc2\x9b" "e<b>f</b>&amp;.txt";
+    const std::string label = "File --> " + name;
+    CPassword dlg;
+    const int r = Prompt(dlg, label, [&](QWidget* box) {
+        auto* shown = static_cast<Dialog*>(box)->Item<QLabel>(IDC_FILE_LABEL);
+        [&] {
+            QCOMPARE(shown->textFormat(), Qt::PlainText);
+            QCOMPARE(shown->text(), ToQt(label));
+        }();
+        test::Screenshot(*box, "prompt-control-bytes");
+        return int(IDCANCEL);
+    });
+    QCOMPARE(r, int(IDCANCEL));
+
+    const std::string text = "The Sorce File '" + name + "' Does Not Exist";
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen = box->textFormat() == Qt::PlainText && box->text() == ToQt(text);
+        test::Screenshot(*box, "message-control-bytes");
+        box->button(QMessageBox::Ok)->click();
+    });
+    QCOMPARE(MessageBox(nullptr, text), int(IDOK));
+    QVERIFY(seen);
 }
 
 void DialogsTest::helpByteRules_data()
