@@ -23,7 +23,9 @@ const char* const kUsage =
     "      --version             \"ombrix-cli 1.0\"\n"
     "\n"
     "Without -p or --each the password is asked on the terminal.\n"
-    "Exit status: 0 when every file was processed, 1 when any was not, 2 for a usage error.\n";
+    "Exit status: 0 when every file was processed (and with --delete every original deleted),\n"
+    "1 otherwise, 2 for a usage error. SIGINT, SIGTERM and SIGHUP stop the batch: the file in\n"
+    "progress gets no output, nothing more is deleted, and the program ends by that signal.\n";
 const char* const kVersion = "ombrix-cli 1.0\n";
 const char* const kHint = "Try 'ombrix-cli --help'.";
 
