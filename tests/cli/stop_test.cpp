@@ -99,15 +99,23 @@ TEST_F(StopCase, AnOriginalThatCouldNotBeDeletedFailsTheRun) {
 }
 
 TEST_F(StopCase, AnOutputNameTakenBeforeTheFinalRenameIsNotCountedAsDone) {
-    const std::string a = Make("a.txt", "A"), b = Make("b.txt", "B");
-    // Another program creates a.kvr while a.txt is being written.
-    RunResult r = Hooked({"encrypt", "--delete", "-p", pw, a, b}, "write:1:create=" + (dir / "a.kvr"));
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.out, Summary(false, 2, 1, 1));
-    EXPECT_EQ(r.err, "' " + a + " ' is not Encrypted : ' " + (dir / "a.kvr") + " ' already exists\n");
-    EXPECT_EQ(ReadFile(a), "A");
-    EXPECT_EQ(ReadFile(dir / "a.kvr"), "");  // the other program's file, untouched
-    EXPECT_EQ(dir.List(), (Files{"a.kvr", "a.txt", "b.kvr", "pw"}));
+    for (bool del : {false, true}) {
+        TempDir work;
+        const std::string a = work / "a.txt", b = work / "b.txt", taken = work / "a.kvr";
+        WriteFile(a, "A");
+        WriteFile(b, "B");
+        std::vector<std::string> args = {"encrypt", "-p", pw, a, b};
+        if (del) args.insert(args.begin() + 1, "--delete");
+        // Another program creates a.kvr while a.txt is being written.
+        RunResult r = Hooked(args, "write:1:create=" + taken);
+        EXPECT_EQ(r.code, 1) << del;
+        EXPECT_EQ(r.out, Summary(false, 2, 1, del ? 1 : 0));
+        EXPECT_EQ(r.err, "' " + a + " ' is not Encrypted : ' " + taken + " ' already exists\n");
+        EXPECT_EQ(ReadFile(a), "A");
+        EXPECT_EQ(ReadFile(taken), "");  // the other program's file, untouched
+        const Files left = del ? Files{"a.kvr", "a.txt", "b.kvr"} : Files{"a.kvr", "a.txt", "b.kvr", "b.txt"};
+        EXPECT_EQ(work.List(), left);
+    }
 }
 
 }  // namespace
