@@ -25,7 +25,7 @@ const char* const kUsage =
     "Without -p or --each the password is asked on the terminal.\n"
     "Exit status: 0 when every file was processed (and with --delete every original deleted),\n"
     "1 otherwise, 2 for a usage error. SIGINT, SIGTERM and SIGHUP stop the batch: the file in\n"
-    "progress gets no output, nothing more is deleted, and the program ends by that signal.\n";
+    "progress gets no output, nothing more is deleted, and the program exits 130, 143 or 129.\n";
 const char* const kVersion = "ombrix-cli 1.0\n";
 const char* const kHint = "Try 'ombrix-cli --help'.";
 

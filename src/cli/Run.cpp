@@ -113,7 +113,7 @@ int Run(int argc, char** argv) {
     job.ProcessFlag = o.decrypt ? 1 : 0;
     job.OnMainButton();
 
-    // The batch stopped at the signal and showed its summary; end by that signal.
+    // The batch stopped at the signal and showed its summary: 128 + the signal.
     EndIfStopped();
     const bool allDone = job.ProcessedCount == job.SelectedCount;
     const bool allDeleted = !o.del || job.DeletedCount == job.SelectedCount;

@@ -58,13 +58,7 @@ StopSignals::~StopSignals() {
 
 void EndByStopSignal(int signal) {
     std::fflush(nullptr);
-    std::signal(signal, SIG_DFL);
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, signal);
-    sigprocmask(SIG_UNBLOCK, &set, nullptr);
-    std::raise(signal);
-    std::_Exit(128 + signal);  // only if the signal could not end the process
+    std::_Exit(128 + signal);
 }
 
 }  // namespace ombrix

@@ -33,9 +33,9 @@ private:
     bool caught_[3] = {};
 };
 
-// Ends the process by the signal that asked to stop, with that signal's
-// default action, once the program has cleaned up: a shell then reports
-// 128 + the signal's number, and a loop running the program stops too.
+// Ends the process once the program has cleaned up after a stop signal,
+// with the exit status a shell shows for that signal: 128 + its number
+// (130 for SIGINT, 143 for SIGTERM, 129 for SIGHUP).
 [[noreturn]] void EndByStopSignal(int signal);
 
 }  // namespace ombrix

@@ -131,6 +131,7 @@ RunResult RunProgram(const std::vector<std::string>& args, const RunOptions& opt
     int status = 0;
     waitpid(pid, &status, 0);
     r.code = killed ? -1 : Status(status);
+    if (!killed && WIFSIGNALED(status)) r.signal = WTERMSIG(status);
     return r;
 }
 

@@ -15,6 +15,7 @@ struct RunResult {
     // Exit status as a shell reports it: 128 + N when signal N ended the
     // child; -1 when it was killed at its deadline or did not start.
     int code = -1;
+    int signal = 0;  // the signal that ended it, 0 when it exited
 };
 
 struct RunOptions {
