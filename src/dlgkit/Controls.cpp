@@ -2,7 +2,9 @@
 
 #include "dlgkit/Text.h"
 
+#include <QAccessible>
 #include <QPainter>
+#include <QStyle>
 #include <algorithm>
 #include <QScrollBar>
 #include <qdrawutil.h>
@@ -37,6 +39,74 @@ void EdgePanel::paintEvent(QPaintEvent*)
     }
 }
 
+PathLabel::PathLabel(QWidget* parent) : QLabel(parent) { setTextFormat(Qt::PlainText); }
+
+void PathLabel::SetText(const QString& text)
+{
+    setText(text);
+    setToolTip(text);
+    setAccessibleDescription(text);
+}
+
+QString PathLabel::ShownText() const { return ElidePath(text(), fontMetrics(), contentsRect().width()); }
+
+void PathLabel::paintEvent(QPaintEvent* e)
+{
+    QFrame::paintEvent(e);  // the frame; the text is ours to draw
+    QPainter p(this);
+    style()->drawItemText(&p, contentsRect(), int(alignment()), palette(), isEnabled(), ShownText(),
+                          foregroundRole());
+}
+
+QString ElidePath(const QString& text, const QFontMetrics& fm, int width)
+{
+    if (fm.horizontalAdvance(text) <= width)
+        return text;
+    const qsizetype first = text.indexOf(u'/');
+    const qsizetype last = text.lastIndexOf(u'/');
+    if (first < 0)
+        return fm.elidedText(text, Qt::ElideMiddle, width);
+    const QString ellipsis(QChar(0x2026));
+    const QString lead = text.left(first);
+    const QString tail = text.mid(last);
+    const auto fits = [&](qsizetype keep) {
+        return fm.horizontalAdvance(text.left(keep) + ellipsis + tail) <= width;
+    };
+    if (first == last || !fits(first)) {
+        // Not even the file name fits beside the start: shorten the name too.
+        const QString head = first == last ? lead : lead + ellipsis;
+        const int room = width - fm.horizontalAdvance(head);
+        if (room < fm.horizontalAdvance(ellipsis) * 4)
+            return fm.elidedText(text, Qt::ElideMiddle, width);
+        return head + fm.elidedText(tail, Qt::ElideMiddle, room);
+    }
+    // The longest start of the path that still leaves room for the name.
+    qsizetype lo = first, hi = last - 1;
+    while (lo < hi) {
+        const qsizetype mid = (lo + hi + 1) / 2;
+        if (fits(mid))
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return text.left(lo) + ellipsis + tail;
+}
+
+LiveLabel::LiveLabel(Tone tone, QWidget* parent) : QLabel(parent), tone_(tone) { setTextFormat(Qt::PlainText); }
+
+void LiveLabel::Announce(const QString& text)
+{
+    if (text == this->text())
+        return;
+    setText(text);
+    QAccessibleEvent renamed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
+    if (!text.isEmpty()) {
+        QAccessibleEvent alert(this, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
+}
+
 ProgressBar::ProgressBar(bool vertical, bool smooth, QWidget* parent)
     : QWidget(parent), vertical_(vertical), smooth_(smooth)
 {
@@ -44,15 +114,24 @@ ProgressBar::ProgressBar(bool vertical, bool smooth, QWidget* parent)
 
 void ProgressBar::SetRange(int lower, int upper)
 {
+    if (lower == lower_ && upper == upper_)
+        return;
     lower_ = lower;
     upper_ = upper;
     update();
+    // Screen readers read the value against the range: tell them both.
+    QAccessibleValueChangeEvent changed(this, pos_);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void ProgressBar::SetPos(int pos)
 {
+    if (pos == pos_)
+        return;
     pos_ = pos;
     update();
+    QAccessibleValueChangeEvent changed(this, pos_);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void ProgressBar::SetColor(const QColor& color)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QWidget>
@@ -37,6 +38,42 @@ public:
 protected:
     void nextCheckState() override { setChecked(true); }
 };
+
+// A line of text that names a file ("File --> /home/me/docs/report.txt").
+// It keeps its whole text, but when that does not fit it shortens the middle
+// of the path, so the start of the line and the file name always show. The
+// whole text is its tooltip and accessible description.
+class PathLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit PathLabel(QWidget* parent);
+    void SetText(const QString& text);
+    // What the label shows at its present width.
+    QString ShownText() const;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+};
+
+// A line whose changes a screen reader should announce without the user
+// moving to it: an error (read as an alert) or a status such as a count.
+class LiveLabel : public QLabel {
+    Q_OBJECT
+public:
+    enum class Tone { Alert, Status };
+    LiveLabel(Tone tone, QWidget* parent);
+    Tone GetTone() const { return tone_; }
+    // Sets the text and announces it when it is new and not empty.
+    void Announce(const QString& text);
+
+private:
+    Tone tone_;
+};
+
+// Shortens text to width: the part before the first "/" and the part from
+// the last "/" on are kept whole, the folders between give way first.
+// A file name too long on its own is shortened in its own middle.
+QString ElidePath(const QString& text, const QFontMetrics& fm, int width);
 
 // Progress bar: horizontal or vertical (filling upwards), smooth or in
 // blocks, in the highlight colour unless given one.

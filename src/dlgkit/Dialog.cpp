@@ -1,5 +1,6 @@
 #include "dlgkit/Dialog.h"
 
+#include "dlgkit/Access.h"
 #include "dlgkit/Text.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,7 +18,16 @@
 #include <QPainter>
 #include <QWindow>
 #include <qdrawutil.h>
+#include <algorithm>
 #include <climits>
+
+#ifdef OMBRIX_HAVE_XCB
+#include <QAbstractNativeEventFilter>
+#include <QGuiApplication>
+#include <cstdlib>
+#include <cstring>
+#include <xcb/xcb.h>
+#endif
 
 namespace ombrix::dlg {
 
@@ -64,10 +75,86 @@ void FitText(QWidget* w, const QFont& base)
 
 bool FitsByFont(Kind k) { return k == Kind::AutoRadio || k == Kind::AutoCheck || k == Kind::Static; }
 
+bool TakesInput(Kind k)
+{
+    return IsButtonKind(k) || k == Kind::Edit || k == Kind::TextBox || k == Kind::Custom;
+}
+
+// Hands every event of the application to a function while it lives.
+class EventTap : public QObject {
+public:
+    explicit EventTap(std::function<bool(QObject*, QEvent*)> f) : f_(std::move(f)) { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override { return f_(watched, event); }
+
+private:
+    std::function<bool(QObject*, QEvent*)> f_;
+};
+
 }  // namespace
+
+#ifdef OMBRIX_HAVE_XCB
+// A close request from an X window manager (close box, Alt+F4) for a window
+// that owns an open box never reaches the window: Qt drops it, as it would
+// for a disabled window. A busy window hears of it here, before Qt does.
+class Dialog::WmClose : public QAbstractNativeEventFilter {
+public:
+    explicit WmClose(Dialog& dlg) : dlg_(dlg)
+    {
+        auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+        if (!x11 || !x11->connection())
+            return;
+        connection_ = x11->connection();
+        protocols_ = Atom("WM_PROTOCOLS");
+        delete_ = Atom("WM_DELETE_WINDOW");
+        if (protocols_ && delete_)
+            qApp->installNativeEventFilter(this);
+    }
+    ~WmClose() override
+    {
+        if (qApp)
+            qApp->removeNativeEventFilter(this);
+    }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override
+    {
+        if (type != "xcb_generic_event_t")
+            return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7F) != XCB_CLIENT_MESSAGE)
+            return false;
+        const auto* m = static_cast<const xcb_client_message_event_t*>(message);
+        if (m->format != 32 || m->type != protocols_ || m->data.data32[0] != delete_ ||
+            m->window != static_cast<xcb_window_t>(dlg_.winId()))
+            return false;
+        dlg_.OnClose();
+        return true;
+    }
+
+private:
+    xcb_atom_t Atom(const char* name)
+    {
+        const auto cookie = xcb_intern_atom(connection_, 1, static_cast<std::uint16_t>(std::strlen(name)), name);
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection_, cookie, nullptr);
+        const xcb_atom_t atom = reply ? reply->atom : 0;
+        std::free(reply);
+        return atom;
+    }
+
+    Dialog& dlg_;
+    xcb_connection_t* connection_ = nullptr;
+    xcb_atom_t protocols_ = 0;
+    xcb_atom_t delete_ = 0;
+};
+#else
+class Dialog::WmClose {
+public:
+    explicit WmClose(Dialog&) {}
+};
+#endif
 
 Dialog::Dialog(DialogTemplate tpl, CustomFactory custom) : QDialog(nullptr), tpl_(std::move(tpl))
 {
+    InstallAccessibility();
     Build(custom);
 }
 
@@ -125,6 +212,7 @@ void Dialog::Build(const CustomFactory& custom)
             auto* b = new AutoRadio(text, parent);
             b->setAutoExclusive(false);
             connect(b, &QAbstractButton::clicked, this, [this, id = spec.id] { RadioClicked(id); });
+            b->installEventFilter(this);  // arrow keys move within the group
             w = b;
             break;
         }
@@ -143,9 +231,16 @@ void Dialog::Build(const CustomFactory& custom)
             break;
         }
         case Kind::Static: {
-            auto* l = new QLabel(parent);
-            l->setTextFormat(Qt::PlainText);
-            l->setText(text);
+            QLabel* l = nullptr;
+            if (spec.style & PathEllipsis) {
+                auto* path = new PathLabel(parent);
+                path->SetText(text);
+                l = path;
+            } else {
+                l = new QLabel(parent);
+                l->setTextFormat(Qt::PlainText);
+                l->setText(text);
+            }
             Qt::Alignment a = (spec.style & Center) ? Qt::AlignHCenter : Qt::AlignLeft;
             a |= (spec.style & CenterV) ? Qt::AlignVCenter : Qt::AlignTop;
             l->setAlignment(a);
@@ -153,7 +248,10 @@ void Dialog::Build(const CustomFactory& custom)
                 l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
             else if (spec.style & Border)
                 l->setFrameStyle(QFrame::Box | QFrame::Plain);
-            l->setAttribute(Qt::WA_TransparentForMouseEvents);
+            // A shortened path shows the whole of it as a tooltip, so the
+            // mouse must reach it.
+            if (!(spec.style & PathEllipsis))
+                l->setAttribute(Qt::WA_TransparentForMouseEvents);
             w = l;
             break;
         }
@@ -190,7 +288,7 @@ void Dialog::Build(const CustomFactory& custom)
             break;
         }
         w->setGeometry(inner);
-        if (FitsByFont(spec.kind))
+        if (FitsByFont(spec.kind) && !(spec.style & PathEllipsis))
             FitText(w, font());
         if (IsButtonKind(spec.kind) || spec.kind == Kind::Edit || spec.kind == Kind::TextBox)
             w->setFocusPolicy((spec.style & TabStop) ? Qt::StrongFocus : Qt::ClickFocus);
@@ -206,6 +304,8 @@ void Dialog::Build(const CustomFactory& custom)
     for (const auto& it : items_)
         if (it.spec.kind == Kind::GroupBox)
             (it.outer ? it.outer : it.inner)->lower();
+    NestRadiosInBoxes();
+    NameFieldsByLabels();
     QWidget* prev = nullptr;
     for (const auto& it : items_) {
         if (!(it.spec.style & TabStop))
@@ -222,6 +322,86 @@ void Dialog::Build(const CustomFactory& custom)
         sysMenu_.push_back({SC_CLOSE, "&Close\tAlt+F4"});
         auto* sc = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
         connect(sc, &QShortcut::activated, this, [this] { ShowSystemMenu(mapToGlobal(QPoint(0, 0))); });
+        // Window managers keep Alt+Space for their own menu; the context-menu
+        // keys reach ours too.
+        for (const QKeySequence& key : {QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)}) {
+            auto* menuKey = new QShortcut(key, this);
+            connect(menuKey, &QShortcut::activated, this, [this] { OpenMenuFromKeyboard(); });
+        }
+    }
+}
+
+// Radios whose group lies inside one group box become its children, so
+// screen readers read them as a group named by the box.
+void Dialog::NestRadiosInBoxes()
+{
+    for (const auto& first : items_) {
+        if (first.spec.kind != Kind::AutoRadio)
+            continue;
+        const std::vector<int> group = GroupOf(first.spec.id);
+        if (group.front() != first.spec.id)
+            continue;  // each group once, from its first button
+        QRect span;
+        for (int id : group)
+            span |= Find(id)->spec.rect;
+        const Slot* box = nullptr;
+        for (const auto& it : items_) {
+            if (it.spec.kind != Kind::GroupBox || !it.spec.rect.contains(span))
+                continue;
+            const auto area = [](const QRect& r) { return r.width() * r.height(); };
+            if (!box || area(it.spec.rect) < area(box->spec.rect))
+                box = &it;
+        }
+        if (!box)
+            continue;
+        // Only a box that holds this group alone.
+        bool alone = true;
+        for (const auto& it : items_)
+            if (it.spec.kind == Kind::AutoRadio && box->spec.rect.contains(it.spec.rect) &&
+                std::find(group.begin(), group.end(), it.spec.id) == group.end())
+                alone = false;
+        if (!alone)
+            continue;
+        QWidget* holder = box->inner;
+        holder->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+        if (box->outer)
+            box->outer->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+        holder->setAccessibleName(SpokenName(ToQt(box->spec.text)));
+        const QPoint origin = holder->mapTo(this, QPoint(0, 0));
+        for (int id : group) {
+            const Slot* radio = Find(id);
+            QWidget* w = radio->outer ? radio->outer : radio->inner;
+            const QRect at = w->geometry();
+            w->setParent(holder);
+            w->setGeometry(at.translated(-origin));
+            w->setVisible(!(radio->spec.style & Hidden));
+        }
+    }
+}
+
+// An edit is named by the static text on its row to its left, as a reader
+// of the window would pair them.
+void Dialog::NameFieldsByLabels()
+{
+    for (const auto& edit : items_) {
+        if (edit.spec.kind != Kind::Edit)
+            continue;
+        const Slot* label = nullptr;
+        for (const auto& it : items_) {
+            if (it.spec.kind != Kind::Static || it.spec.rect.right() > edit.spec.rect.left())
+                continue;
+            const int top = std::max(it.spec.rect.top(), edit.spec.rect.top());
+            const int bottom = std::min(it.spec.rect.bottom(), edit.spec.rect.bottom());
+            if (bottom - top < std::min(it.spec.rect.height(), edit.spec.rect.height()) / 2)
+                continue;
+            if (!label || it.spec.rect.right() > label->spec.rect.right())
+                label = &it;
+        }
+        if (!label)
+            continue;
+        if (auto* l = qobject_cast<QLabel*>(label->inner))
+            l->setBuddy(edit.inner);
+        edit.inner->setAccessibleName(SpokenName(ToQt(label->spec.text)));
     }
 }
 
@@ -280,7 +460,9 @@ void Dialog::SetDlgItemText(int id, const std::string& text)
         return;
     QWidget* w = it->inner;
     const QString q = ToQt(text);
-    if (auto* b = qobject_cast<QAbstractButton*>(w))
+    if (auto* path = qobject_cast<PathLabel*>(w))
+        path->SetText(q);
+    else if (auto* b = qobject_cast<QAbstractButton*>(w))
         b->setText(q);
     else if (auto* g = qobject_cast<QGroupBox*>(w))
         g->setTitle(q);
@@ -293,7 +475,7 @@ void Dialog::SetDlgItemText(int id, const std::string& text)
         t->SetBytes(text);
     else
         w->setWindowTitle(q);
-    if (FitsByFont(it->spec.kind))
+    if (FitsByFont(it->spec.kind) && !(it->spec.style & PathEllipsis))
         FitText(w, font());
 }
 
@@ -353,20 +535,55 @@ void Dialog::CheckRadio(int firstId, int index)
         Item<QAbstractButton>(ids[i])->setChecked(static_cast<int>(i) == index);
 }
 
+std::vector<int> Dialog::GroupOf(int id) const
+{
+    std::size_t at = 0;
+    while (at < items_.size() && items_[at].spec.id != id)
+        ++at;
+    if (at == items_.size())
+        return {};
+    std::size_t start = at;
+    while (start > 0 && !(items_[start].spec.style & Group))
+        --start;
+    std::vector<int> ids;
+    for (std::size_t i = start; i < items_.size(); ++i) {
+        if (i > start && (items_[i].spec.style & Group))
+            break;
+        if (items_[i].spec.kind == Kind::AutoRadio)
+            ids.push_back(items_[i].spec.id);
+    }
+    return ids;
+}
+
 void Dialog::RadioClicked(int id)
 {
-    // Find the start of the group that holds id, then clear its other buttons.
-    int start = 0;
-    for (const auto& it : items_) {
-        if (it.spec.style & Group)
-            start = it.spec.id;
-        if (it.spec.id == id)
-            break;
-    }
-    for (int other : RadioGroup(start))
+    for (int other : GroupOf(id))
         if (other != id)
             Item<QAbstractButton>(other)->setChecked(false);
     Notified(Notify::Clicked, id);
+}
+
+// Arrow keys on a radio button go round its group, and the button reached is
+// clicked, as in the dialogs of the platform this layout comes from.
+bool Dialog::MoveInRadioGroup(int id, bool forward)
+{
+    const std::vector<int> group = GroupOf(id);
+    const auto here = std::find(group.begin(), group.end(), id);
+    if (here == group.end())
+        return false;
+    const std::size_t n = group.size();
+    std::size_t i = static_cast<std::size_t>(here - group.begin());
+    for (std::size_t step = 1; step < n; ++step) {
+        i = forward ? (i + 1) % n : (i + n - 1) % n;
+        QWidget* w = GetDlgItem(group[i]);
+        if (!w->isEnabled() || !w->isVisibleTo(this))
+            continue;
+        setAttribute(Qt::WA_KeyboardFocusChange);
+        w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        static_cast<QAbstractButton*>(w)->click();
+        return true;
+    }
+    return true;  // a group of one: the key stays with it
 }
 
 void Dialog::Map(Notify code, int id, std::function<void()> handler)
@@ -376,7 +593,7 @@ void Dialog::Map(Notify code, int id, std::function<void()> handler)
 
 void Dialog::Notified(Notify code, int id)
 {
-    if (transfer_ > 0)
+    if (transfer_ > 0 || quiet_ > 0)
         return;  // a transfer's own notifications never reach handlers
     for (const auto& e : map_) {
         if (e.code == code && e.id == id) {
@@ -400,6 +617,21 @@ bool Dialog::eventFilter(QObject* watched, QEvent* event)
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             if (const Slot* it = ItemOf(qobject_cast<QWidget*>(watched)))
                 Notified(Notify::KillFocus, it->spec.id);
+        }
+    } else if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Slot* it = ItemOf(qobject_cast<QWidget*>(watched));
+        if (it && it->spec.kind == Kind::AutoRadio && !(key->modifiers() & ~Qt::KeypadModifier)) {
+            switch (key->key()) {
+            case Qt::Key_Down:
+            case Qt::Key_Right:
+                return MoveInRadioGroup(it->spec.id, true);
+            case Qt::Key_Up:
+            case Qt::Key_Left:
+                return MoveInRadioGroup(it->spec.id, false);
+            default:
+                break;
+            }
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -447,9 +679,88 @@ void Dialog::FocusFirstTabStop()
     for (const auto& it : items_) {
         if ((it.spec.style & TabStop) && !it.inner->isHidden() && it.inner->isEnabled() &&
             !(it.outer && it.outer->isHidden())) {
+            ShowFocusFrames();
             it.inner->setFocus(Qt::TabFocusReason);
             return;
         }
+    }
+}
+
+// Qt draws the focus frame only after a key has moved the focus; a window
+// that opens with the focus on a control shows where it is from the start.
+void Dialog::ShowFocusFrames() { setAttribute(Qt::WA_KeyboardFocusChange); }
+
+void Dialog::BeginBusy(const std::vector<int>& keep)
+{
+    if (busy_)
+        return;
+    busy_ = true;
+    busyFocus_ = focusWidget();
+    ++quiet_;
+    for (const auto& it : items_) {
+        if (!TakesInput(it.spec.kind) || std::find(keep.begin(), keep.end(), it.spec.id) != keep.end())
+            continue;
+        busySaved_.emplace_back(it.inner, !it.inner->testAttribute(Qt::WA_ForceDisabled));
+        it.inner->setEnabled(false);
+    }
+    --quiet_;
+    busyTap_ = std::make_unique<EventTap>([this](QObject* watched, QEvent* event) { return BusyFilter(watched, event); });
+    wmClose_ = std::make_unique<WmClose>(*this);
+}
+
+void Dialog::EndBusy()
+{
+    if (!busy_)
+        return;
+    wmClose_.reset();
+    busyTap_.reset();
+    ++quiet_;
+    for (const auto& [w, enabled] : busySaved_)
+        w->setEnabled(enabled);
+    busySaved_.clear();
+    if (busyFocus_ && busyFocus_->isEnabled() && busyFocus_->isVisible())
+        busyFocus_->setFocus(Qt::OtherFocusReason);
+    --quiet_;
+    busyFocus_ = nullptr;
+    busy_ = false;
+}
+
+// While busy: nothing the user does reaches the window's controls, its
+// shortcuts or its drops. Escape still asks to cancel; the close box comes
+// as a close event, which is no input.
+bool Dialog::BusyFilter(QObject* watched, QEvent* event)
+{
+    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this)
+        return false;
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape && !(key->modifiers() & ~Qt::KeypadModifier))
+            OnCancel();
+        return true;
+    }
+    case QEvent::ShortcutOverride:
+        event->accept();  // taken here, so no shortcut fires either
+        return true;
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        event->ignore();
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -460,18 +771,29 @@ void Dialog::BeginRun(QWidget* owner)
     ending_ = false;
     result_ = IDCANCEL;
     QRect over;
+    // The window manager's frame: known for the owner, not yet for a box
+    // that has never been shown. Boxes get frames like their owner's, so its
+    // margins stand for theirs, and the box lands in the same place every
+    // time, not a title bar lower from its second opening on.
+    QMargins frame;
+    winId();
     if (owner) {
         QWidget* top = owner->window();
-        winId();
         top->winId();
         if (windowHandle() && top->windowHandle())
             windowHandle()->setTransientParent(top->windowHandle());
         over = top->frameGeometry();
+        const QRect client = top->geometry();
+        frame = QMargins(client.left() - over.left(), client.top() - over.top(), over.right() - client.right(),
+                         over.bottom() - client.bottom());
     } else if (QScreen* s = QGuiApplication::primaryScreen()) {
         over = s->availableGeometry();
     }
-    if (over.isValid())
-        move(over.center() - QPoint(width() / 2, height() / 2));
+    if (over.isValid()) {
+        const QSize outer = size().grownBy(frame);
+        const QPoint corner = over.center() - QPoint(outer.width() / 2, outer.height() / 2);
+        setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), size()));
+    }
 }
 
 void Dialog::FinishRun()
@@ -564,7 +886,17 @@ void Dialog::closeEvent(QCloseEvent* e)
 
 void Dialog::contextMenuEvent(QContextMenuEvent* e)
 {
-    if (!hasSysMenu_ || e->reason() != QContextMenuEvent::Mouse) {
+    if (!hasSysMenu_) {
+        e->ignore();
+        return;
+    }
+    if (e->reason() == QContextMenuEvent::Keyboard) {
+        // No control took it for a menu of its own.
+        e->accept();
+        ShowSystemMenu(e->globalPos());
+        return;
+    }
+    if (e->reason() != QContextMenuEvent::Mouse) {
         e->ignore();
         return;
     }
@@ -575,6 +907,18 @@ void Dialog::contextMenuEvent(QContextMenuEvent* e)
     }
     e->accept();
     ShowSystemMenu(e->globalPos());
+}
+
+// Shift+F10 and the Menu key ask the focused control for its menu (an edit
+// has its own); one that has none passes the request on to the window.
+void Dialog::OpenMenuFromKeyboard()
+{
+    QWidget* target = focusWidget() ? focusWidget() : this;
+    QPoint at = target->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+    if (!target->rect().contains(at))
+        at = QPoint(target->width() / 2, target->height() / 2);
+    QContextMenuEvent e(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at));
+    QApplication::sendEvent(target, &e);
 }
 
 void Dialog::ShowSystemMenu(QPoint globalPos)

@@ -10,10 +10,12 @@
 #include "dlgkit/Modal.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,7 @@ enum CtlStyle : unsigned {
     NoPrefix = 1u << 11,    // "&" shown as is
     Vertical = 1u << 12,    // progress bar
     Smooth = 1u << 13,      // progress bar
+    PathEllipsis = 1u << 14,  // static: a long path gives way in its middle
 };
 
 // Window styles.
@@ -114,6 +117,18 @@ public:
     int CheckedRadio(int firstId) const;
     void CheckRadio(int firstId, int index);
     std::vector<int> RadioGroup(int firstId) const;
+    // The radio buttons of the group that holds the control id, in order.
+    std::vector<int> GroupOf(int id) const;
+
+    // While the window works, its controls show disabled, except those it
+    // names (which the work itself enables and disables), and it takes no
+    // keyboard or mouse input. Escape and the close box still come through,
+    // to OnCancel and OnClose, also while a box of the window's own is open.
+    // EndBusy puts back each control's own state and the focus exactly as
+    // they were. Neither raises a notification.
+    void BeginBusy(const std::vector<int>& keep);
+    void EndBusy();
+    bool IsBusy() const { return busy_; }
 
     const BaseUnits& Units() const { return units_; }
     const DialogTemplate& Template() const { return tpl_; }
@@ -158,6 +173,12 @@ private:
     const Slot* Find(int id) const;
     const Slot* ItemOf(const QWidget* w) const;
     void FocusFirstTabStop();
+    void ShowFocusFrames();
+    void NestRadiosInBoxes();
+    void NameFieldsByLabels();
+    bool MoveInRadioGroup(int id, bool forward);
+    void OpenMenuFromKeyboard();
+    bool BusyFilter(QObject* watched, QEvent* event);
 
     DialogTemplate tpl_;
     BaseUnits units_;
@@ -171,6 +192,13 @@ private:
     std::vector<MenuItem> sysMenu_;
     bool hasSysMenu_ = false;
     int transfer_ = 0;
+    int quiet_ = 0;  // like a transfer: notifications raised meanwhile are dropped
+    bool busy_ = false;
+    std::vector<std::pair<QWidget*, bool>> busySaved_;  // each control's own enabled state
+    QPointer<QWidget> busyFocus_;
+    std::unique_ptr<QObject> busyTap_;
+    class WmClose;
+    std::unique_ptr<WmClose> wmClose_;
     bool running_ = false;
     bool ending_ = false;
     bool focusOnShow_ = false;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QHash>
 #include <QMenu>
 #include <QAbstractButton>
@@ -135,7 +136,8 @@ OwnerDisable::~OwnerDisable()
 namespace {
 
 // Runs a box that the hook answers without showing it: message boxes, menus.
-int Hooked(ModalHook& hook, Asked asked, int fallback)
+// A script gets the box as it would have been shown, when there is one.
+int Hooked(ModalHook& hook, Asked asked, int fallback, QWidget* box = nullptr)
 {
     ModalHook::Reply reply;
     const bool have = hook.Take(reply);
@@ -147,23 +149,12 @@ int Hooked(ModalHook& hook, Asked asked, int fallback)
     if (const int* r = std::get_if<int>(&reply))
         return *r;
     if (const Script* s = std::get_if<Script>(&reply))
-        return (*s)(nullptr);
+        return (*s)(box);
     return fallback;
 }
 
-}  // namespace
-
-int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, Buttons buttons)
+void SetUpMessageBox(QMessageBox& box, const std::string& text, const std::string& title, Buttons buttons)
 {
-    if (!owner)
-        owner = MainWindow();
-    const std::string title = caption.empty() ? AppName() : caption;
-    detail::OwnerDisable disable(owner);
-    if (ModalHook* hook = ModalHook::Current())
-        return Hooked(*hook, {Asked::Kind::Message, title, text, buttons, {}, true, true},
-                      buttons == Buttons::Ok ? IDOK : IDNO);
-
-    QMessageBox box(owner);
     box.setWindowTitle(ToQt(title));
     box.setTextFormat(Qt::PlainText);  // file names are never markup
     box.setText(ToQt(text));
@@ -176,6 +167,39 @@ int MessageBox(QWidget* owner, const std::string& text, const std::string& capti
     }
     for (QAbstractButton* b : box.buttons())
         b->setIcon(QIcon());  // some themes put pictures on standard buttons
+    // Qt leaves room for the caption as if the title bar held nothing else;
+    // a box that is wide enough for its text alone shows "Com... ted".
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(CaptionRoom(box.windowTitle(), box.font()), 0, QSizePolicy::Fixed,
+                                      QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+}  // namespace
+
+int CaptionRoom(const QString& caption, const QFont& font)
+{
+    // Title fonts are bold and often a little larger than the text's; the
+    // bar also holds the window's icon and up to three buttons, each about
+    // as wide as the bar is high, with a margin at either end.
+    QFont title = font;
+    title.setBold(true);
+    const QFontMetrics fm(title);
+    const int bar = fm.height() + 12;
+    return fm.horizontalAdvance(caption) * 6 / 5 + 4 * bar + 2 * fm.height();
+}
+
+int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, Buttons buttons)
+{
+    if (!owner)
+        owner = MainWindow();
+    const std::string title = caption.empty() ? AppName() : caption;
+    detail::OwnerDisable disable(owner);
+    QMessageBox box(owner);
+    SetUpMessageBox(box, text, title, buttons);
+    if (ModalHook* hook = ModalHook::Current())
+        return Hooked(*hook, {Asked::Kind::Message, title, text, buttons, {}, true, true},
+                      buttons == Buttons::Ok ? IDOK : IDNO, &box);
     const int r = box.exec();
     if (buttons == Buttons::Ok)
         return IDOK;

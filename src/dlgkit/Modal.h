@@ -4,6 +4,7 @@
 // box nobody scripted.
 #pragma once
 
+#include <QFont>
 #include <QPoint>
 #include <QString>
 #include <deque>
@@ -39,8 +40,8 @@ struct Asked {
     bool scripted = true;          // false: nothing was queued for it
 };
 
-// A script gets the open dialog (nullptr for message boxes and menus) and may
-// drive its real widgets. Its return value ends a dialog still open after it,
+// A script gets the open dialog, or the message box as it would have been
+// shown (nullptr for menus), and may drive its real widgets. Its return value ends a dialog still open after it,
 // and is the answer of a message box or menu.
 using Script = std::function<int(QWidget* box)>;
 
@@ -83,9 +84,14 @@ void SetMainWindow(QWidget* window);
 QWidget* MainWindow();
 
 // Modal message box: no icon; empty caption means AppName(). Returns IDOK,
-// IDYES or IDNO.
+// IDYES or IDNO. The box is at least CaptionRoom wide, so its caption shows
+// whole in the title bar.
 int MessageBox(QWidget* owner, const std::string& text, const std::string& caption = {},
                Buttons buttons = Buttons::Ok);
+
+// Width a window needs for its caption beside the title bar's icon and
+// buttons, under the common window managers.
+int CaptionRoom(const QString& caption, const QFont& font);
 
 // Modal folder chooser starting in `start`; the chosen folder, or an empty
 // string when the user cancelled.

@@ -1,13 +1,16 @@
 // The dialog layer: geometry in dialog units, radio groups, transfers,
 // notifications, modal runs and the system menu.
+#include "dlgkit/Access.h"
 #include "dlgkit/Dialog.h"
 #include "dlgkit/Modal.h"
 #include "dlgkit/Text.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -69,6 +72,42 @@ private:
 
 QRadioButton* Radio(Dialog& d, int id) { return d.Item<QRadioButton>(id); }
 
+// A control with a context menu of its own, which it takes from the keyboard too.
+class MenuOwner : public QWidget {
+public:
+    explicit MenuOwner(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
+    int menus = 0;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* e) override
+    {
+        ++menus;
+        e->accept();
+    }
+};
+
+// A labelled field, a line naming a file, and controls with and without
+// menus of their own.
+class Labelled : public Dialog {
+public:
+    Labelled()
+        : Dialog({"Labelled",
+                  {200, 80},
+                  SysMenu,
+                  {
+                      {40, Kind::Static, "&Name   :", {5, 5, 40, 10}, Group},
+                      {41, Kind::Edit, "", {50, 4, 80, 12}, Border | TabStop},
+                      {42, Kind::Static, "", {5, 20, 190, 12}, Center | Border | PathEllipsis},
+                      {43, Kind::Custom, "", {5, 40, 60, 20}, TabStop},
+                      {44, Kind::AutoCheck, "&Check", {5, 62, 60, 10}, TabStop},
+                      {45, Kind::Static, "Under", {5, 72, 40, 8}, 0},
+                  }},
+                 [](int, QWidget* parent) { return new MenuOwner(parent); })
+    {
+    }
+    MenuOwner* Owner() const { return static_cast<MenuOwner*>(GetDlgItem(43)); }
+};
+
 }  // namespace
 
 class DlgkitTest : public QObject {
@@ -91,6 +130,15 @@ private slots:
     void systemMenuFromKeyAndBackground();
     void textKeepsEveryByte();
     void textBoxLineBreaks();
+    void elidedPathKeepsStartAndFileName_data();
+    void elidedPathKeepsStartAndFileName();
+    void pathLabelKeepsItsWholeText();
+    void messageBoxLeavesRoomForItsCaption();
+    void busyWindowTakesNoInputAndRestoresEveryState();
+    void arrowKeysGoRoundTheRadioGroup();
+    void radiosReadAsRadiosInTheirGroupBox();
+    void fieldsAreNamedByTheirLabels();
+    void menuKeysOpenTheWindowMenuWhereNoControlHasOne();
 };
 
 void DlgkitTest::mulDivRounds_data()
@@ -126,7 +174,8 @@ void DlgkitTest::layoutFollowsDialogUnits()
     QCOMPARE(d.size(), QSize(MulDiv(200, u.x, 4), MulDiv(120, u.y, 8)));
     QCOMPARE(d.minimumSize(), d.maximumSize());  // no resizing
     QVERIFY(!(d.windowFlags() & Qt::WindowMaximizeButtonHint));
-    QCOMPARE(d.GetDlgItem(10)->geometry(), MapDialogRect({5, 5, 60, 10}, u));
+    QWidget* radio = d.GetDlgItem(10);  // held by its group box, placed in the window's units
+    QCOMPARE(QRect(radio->mapTo(&d, QPoint(0, 0)), radio->size()), MapDialogRect({5, 5, 60, 10}, u));
     // A control with edges sits inside its bevel, which takes the template rectangle.
     QWidget* push = d.GetDlgItem(30);
     QCOMPARE(push->parentWidget()->geometry(), MapDialogRect({130, 5, 50, 14}, u));
@@ -381,6 +430,221 @@ void DlgkitTest::textBoxLineBreaks()
     box.SetBytes("one\ntwo\r\nthree\rfour");
     QCOMPARE(box.Bytes(), std::string("one\r\ntwo\r\nthree\rfour"));
     QCOMPARE(box.toPlainText(), QStringLiteral("one\ntwo\nthreefour"));
+}
+
+void DlgkitTest::elidedPathKeepsStartAndFileName_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("room");  // in average characters
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("end");
+    QString deep = QStringLiteral("/home/someone");
+    for (int i = 0; i < 12; ++i)
+        deep += QStringLiteral("/folder%1").arg(i);
+    QTest::newRow("fits") << "File --> /tmp/a.txt" << 60 << "File --> /tmp/a.txt" << "File --> /tmp/a.txt";
+    QTest::newRow("deep folder") << "File --> " + deep + "/report.txt" << 40 << "File --> /home/" << "/report.txt";
+    QTest::newRow("failed") << "Failed :( " + deep + "/report.txt )" << 40 << "Failed :( /home/" << "/report.txt )";
+    QTest::newRow("name alone too long") << "File --> /tmp/" + QString(80, u'n') + "z.txt" << 40 << "File --> " << "nz.txt";
+    QTest::newRow("no folder") << QString(90, u'x') + "end" << 40 << "xxx" << "end";
+}
+
+void DlgkitTest::elidedPathKeepsStartAndFileName()
+{
+    QFETCH(QString, text);
+    QFETCH(int, room);
+    QFETCH(QString, start);
+    QFETCH(QString, end);
+    const QFontMetrics fm(QApplication::font());
+    const int width = room * fm.averageCharWidth();
+    const QString shown = ElidePath(text, fm, width);
+    QVERIFY2(fm.horizontalAdvance(shown) <= width, qPrintable(shown));
+    QVERIFY2(shown.startsWith(start), qPrintable(shown));
+    QVERIFY2(shown.endsWith(end), qPrintable(shown));
+    QCOMPARE(shown == text, fm.horizontalAdvance(text) <= width);
+    // What gives way is the middle, and only as much as it must.
+    if (shown != text)
+        QVERIFY(fm.horizontalAdvance(shown) > width - 3 * fm.averageCharWidth());
+}
+
+void DlgkitTest::pathLabelKeepsItsWholeText()
+{
+    Labelled d;
+    const std::string text = "File --> /home/someone/a/rather/deep/folder/of/things/kept/for/years/report-final.txt";
+    d.SetDlgItemText(42, text);
+    auto* label = d.Item<PathLabel>(42);
+    QVERIFY(label);
+    QCOMPARE(d.GetDlgItemText(42), text);  // reading gives back the whole text
+    QCOMPARE(label->toolTip(), ToQt(text));
+    QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Description), ToQt(text));
+    QVERIFY(label->ShownText().startsWith(QStringLiteral("File --> /")));
+    QVERIFY(label->ShownText().endsWith(QStringLiteral("/report-final.txt")));
+    QVERIFY(label->ShownText().contains(QChar(0x2026)));
+    QVERIFY(!label->testAttribute(Qt::WA_TransparentForMouseEvents));  // its tooltip shows
+    QCOMPARE(label->font(), d.Item<QLabel>(45)->font());  // shortened, not shrunk
+}
+
+void DlgkitTest::messageBoxLeavesRoomForItsCaption()
+{
+    ModalHook hook;
+    int width = 0;
+    QString title;
+    QFont font;
+    hook.Answer([&](QWidget* box) {
+        auto* m = qobject_cast<QMessageBox*>(box);
+        if (!m)
+            return -1;
+        m->show();  // sizes itself as it would on screen
+        width = m->width();
+        title = m->windowTitle();
+        font = m->font();
+        m->hide();
+        return int(IDOK);
+    });
+    MessageBox(nullptr, "Selected File(s) : 2 , \n Encrypted File(s) : 2, \n Deleted Files : 0 ", "Completed ");
+    QCOMPARE(title, QStringLiteral("Completed "));
+    QVERIFY(width >= CaptionRoom(title, font));
+    // Room for more than the caption: the window's icon and buttons too.
+    QFont bold = font;
+    bold.setBold(true);
+    QVERIFY(CaptionRoom(title, font) > QFontMetrics(bold).horizontalAdvance(title) + 3 * QFontMetrics(bold).height());
+}
+
+void DlgkitTest::busyWindowTakesNoInputAndRestoresEveryState()
+{
+    ModalHook hook;
+    Sample d;
+    d.Open();
+    d.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    d.EnableItem(30, false);
+    d.EnableItem(13, false);
+    d.GetDlgItem(21)->setFocus(Qt::TabFocusReason);  // leaving it is a notification
+    d.log.clear();
+
+    d.BeginBusy({IDOK});
+    for (int id : {10, 12, 13, 20, 21, 23, 30})
+        QVERIFY2(!d.IsItemEnabled(id), qPrintable(QString::number(id)));
+    QVERIFY(d.IsItemEnabled(IDOK));
+    QVERIFY(d.log.empty());  // the field lost the focus without a word
+    // Nothing the user does gets through: keys, shortcuts, clicks.
+    QTest::keyClick(&d, Qt::Key_Space, Qt::AltModifier);
+    QTest::keyClick(&d, Qt::Key_A, Qt::AltModifier);
+    QTest::mouseClick(d.GetDlgItem(IDOK), Qt::LeftButton);
+    QVERIFY(hook.Log().empty());
+    QVERIFY(d.IsRunning());
+    d.EnableItem(IDOK, false);  // the work's own changes stay its own
+    d.EndBusy();
+
+    for (int id : {10, 12, 20, 21, 23})
+        QVERIFY2(d.IsItemEnabled(id), qPrintable(QString::number(id)));
+    QVERIFY(!d.IsItemEnabled(30) && !d.IsItemEnabled(13));
+    QVERIFY(!d.IsItemEnabled(IDOK));
+    QCOMPARE(d.focusWidget(), d.GetDlgItem(21));
+    QVERIFY(d.log.empty());
+
+    // Escape still asks to cancel.
+    d.BeginBusy({});
+    QTest::keyClick(&d, Qt::Key_Escape);
+    QVERIFY(!d.IsRunning());
+    QCOMPARE(d.Result(), int(IDCANCEL));
+    d.EndBusy();
+}
+
+void DlgkitTest::arrowKeysGoRoundTheRadioGroup()
+{
+    Sample d;
+    d.Open();
+    d.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    QTest::mouseClick(Radio(d, 10), Qt::LeftButton);
+    QCOMPARE(d.focusWidget(), Radio(d, 10));
+    d.log.clear();
+    d.checkedSeen.clear();
+    const auto press = [&](Qt::Key key) { QTest::keyClick(d.focusWidget(), key); };
+    press(Qt::Key_Down);
+    QCOMPARE(d.focusWidget(), Radio(d, 13));
+    QVERIFY(Radio(d, 13)->isChecked() && !Radio(d, 10)->isChecked());
+    press(Qt::Key_Right);  // round to the first again
+    QCOMPARE(d.focusWidget(), Radio(d, 10));
+    press(Qt::Key_Up);
+    QCOMPARE(d.focusWidget(), Radio(d, 13));
+    press(Qt::Key_Left);
+    QCOMPARE(d.focusWidget(), Radio(d, 10));
+    QCOMPARE(d.log, (std::vector<std::string>{"clicked 13", "clicked 10", "clicked 13", "clicked 10"}));
+    QCOMPARE(d.checkedSeen, (std::vector<int>{1, 0, 1, 0}));  // checked before each handler
+    // A disabled button is passed over; a group of one keeps the focus.
+    d.EnableItem(13, false);
+    press(Qt::Key_Down);
+    QCOMPARE(d.focusWidget(), Radio(d, 10));
+    Radio(d, 20)->setFocus();
+    press(Qt::Key_Down);
+    QCOMPARE(d.focusWidget(), Radio(d, 20));
+    QCOMPARE(d.log.size(), std::size_t(4));
+}
+
+void DlgkitTest::radiosReadAsRadiosInTheirGroupBox()
+{
+    Sample d;
+    d.radio1 = 1;
+    d.UpdateData(false);
+    QAccessibleInterface* alpha = QAccessible::queryAccessibleInterface(Radio(d, 10));
+    QAccessibleInterface* beta = QAccessible::queryAccessibleInterface(Radio(d, 13));
+    QCOMPARE(alpha->role(), QAccessible::RadioButton);
+    QCOMPARE(alpha->text(QAccessible::Name), QStringLiteral("Alpha"));
+    QVERIFY(alpha->state().checkable && !alpha->state().checked);
+    QVERIFY(beta->state().checked);
+    QCOMPARE(alpha->parent()->role(), QAccessible::Grouping);
+    QCOMPARE(alpha->parent()->text(QAccessible::Name), QStringLiteral("Box"));
+    QCOMPARE(alpha->parent()->object(), static_cast<QObject*>(d.GetDlgItem(11)));
+    QCOMPARE(beta->parent()->object(), alpha->parent()->object());
+    QVERIFY(alpha->parent()->indexOfChild(alpha) >= 0);
+    // Its default action is a click, with the handler as after any click.
+    alpha->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(Radio(d, 10)->isChecked() && !Radio(d, 13)->isChecked());
+    QCOMPARE(d.log, (std::vector<std::string>{"clicked 10"}));
+    // A group with no box of its own stays where it was.
+    QAccessibleInterface* gamma = QAccessible::queryAccessibleInterface(Radio(d, 20));
+    QCOMPARE(gamma->role(), QAccessible::RadioButton);
+    QCOMPARE(gamma->parent()->object(), static_cast<QObject*>(&d));
+}
+
+void DlgkitTest::fieldsAreNamedByTheirLabels()
+{
+    Labelled d;
+    QAccessibleInterface* field = QAccessible::queryAccessibleInterface(d.GetDlgItem(41));
+    QCOMPARE(field->text(QAccessible::Name), QStringLiteral("Name"));
+    QCOMPARE(d.Item<QLabel>(40)->buddy(), d.GetDlgItem(41));
+    const auto labelled = field->relations(QAccessible::Label);
+    QVERIFY(!labelled.isEmpty());
+    QCOMPARE(labelled.first().first->object(), static_cast<QObject*>(d.GetDlgItem(40)));
+    // A label to a field's right names nothing.
+    Sample s;
+    QVERIFY(s.GetDlgItem(21)->accessibleName().isEmpty());
+}
+
+void DlgkitTest::menuKeysOpenTheWindowMenuWhereNoControlHasOne()
+{
+    ModalHook hook;
+    Labelled d;
+    d.Open();
+    d.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    d.GetDlgItem(44)->setFocus();
+    hook.Answer(0);
+    hook.Answer(0);
+    QTest::keyClick(d.GetDlgItem(44), Qt::Key_F10, Qt::ShiftModifier);
+    QTest::keyClick(d.GetDlgItem(44), Qt::Key_Menu);
+    QCOMPARE(hook.Log().size(), std::size_t(2));
+    QCOMPARE(hook.Log()[0].kind, Asked::Kind::Menu);
+    QCOMPARE(hook.Log()[1].kind, Asked::Kind::Menu);
+    // A control with its own menu gets the request instead.
+    MenuOwner* owner = d.Owner();
+    owner->setFocus();
+    QTest::keyClick(owner, Qt::Key_F10, Qt::ShiftModifier);
+    QTest::keyClick(owner, Qt::Key_Menu);
+    QCOMPARE(owner->menus, 2);
+    QCOMPARE(hook.Log().size(), std::size_t(2));
+    QCOMPARE(hook.Unscripted(), 0);
 }
 
 QTEST_MAIN(DlgkitTest)
