@@ -33,6 +33,8 @@ public:
     QVariant headerData(int section, Qt::Orientation o, int role) const override;
     void sort(int column, Qt::SortOrder order) override;
 
+    // The pane's one test of a container's file name: the Decrypt listing
+    // and the marking of picks both ask it.
     static bool isContainerName(const QByteArray& nameBytes);
 
 private:

@@ -1,10 +1,13 @@
 #include "picker/PickerPaneWidget.h"
 
 #include "picker/DirListing.h"
+#include "dlgkit/Access.h"
+#include "dlgkit/Controls.h"
 #include "dlgkit/Modal.h"
 #include "picker/ListingModel.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCompleter>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -18,6 +21,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QStringListModel>
 #include <QStyle>
 #include <QToolButton>
@@ -25,6 +30,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -73,6 +79,59 @@ QByteArray workingFolder() {
     return ::getcwd(buf, sizeof buf) ? QByteArray(buf) : QByteArray("/");
 }
 
+// A pick as "name  folder": the name whole, then the folder it is in,
+// shortened in its middle, so picks from one long folder still differ where
+// it matters. A pick that Decrypt cannot take is greyed, "not a container".
+class PickDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        const QString name = opt.text;
+        opt.text.clear();
+        const QWidget* view = opt.widget;
+        QStyle* style = view ? view->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, p, view);
+
+        const QRect r = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, view).adjusted(2, 0, -2, 0);
+        const bool enabled = opt.state & QStyle::State_Enabled;
+        const bool selected = opt.state & QStyle::State_Selected;
+        const bool off = index.data(PickerPaneWidget::NotContainerRole).toBool();
+        const QPalette& pal = opt.palette;
+        const QColor text = pal.color(enabled ? QPalette::Normal : QPalette::Disabled,
+                                      selected ? QPalette::HighlightedText : QPalette::Text);
+        QColor grey = pal.color(QPalette::Disabled, QPalette::Text);
+        if (selected)
+            grey = text;
+        const QColor folderColour = selected ? text : pal.color(QPalette::Dark);
+
+        p->save();
+        p->setClipRect(r);
+        const QFontMetrics fm(opt.font);
+        const int gap = fm.horizontalAdvance(QStringLiteral("  "));
+        int x = r.left();
+        const auto put = [&](const QString& s, const QColor& c, const QFont& f) {
+            const QFontMetrics m(f);
+            const QString shown = m.elidedText(s, Qt::ElideMiddle, r.right() + 1 - x);
+            p->setFont(f);
+            p->setPen(c);
+            p->drawText(QRect(x, r.top(), r.right() + 1 - x, r.height()), Qt::AlignLeft | Qt::AlignVCenter, shown);
+            x += m.horizontalAdvance(shown) + gap;
+        };
+        put(name, off ? grey : text, opt.font);
+        if (off) {
+            QFont note = opt.font;
+            note.setItalic(true);
+            put(QStringLiteral("not a container"), grey, note);
+        }
+        if (x < r.right())
+            put(index.data(PickerPaneWidget::FolderRole).toString(), folderColour, opt.font);
+        p->restore();
+    }
+};
+
 QToolButton* smallButton(const QString& text, const QString& tip, QWidget* parent) {
     auto* b = new QToolButton(parent);
     b->setText(text);
@@ -84,6 +143,7 @@ QToolButton* smallButton(const QString& text, const QString& tip, QWidget* paren
 }  // namespace
 
 PickerPaneWidget::PickerPaneWidget(QWidget* parent) : QWidget(parent) {
+    dlg::InstallAccessibility();
     buildUi();
     m_lastDest = shown(homeBytes());
     m_dest->setText(m_lastDest);
@@ -121,7 +181,7 @@ void PickerPaneWidget::buildUi() {
     m_mode = new QLabel(this);
     m_mode->setObjectName("mode");
 
-    m_error = new QLabel(this);
+    m_error = new dlg::LiveLabel(dlg::LiveLabel::Tone::Alert, this);
     m_error->setObjectName("error");
     m_error->setWordWrap(true);
     m_error->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -164,7 +224,7 @@ void PickerPaneWidget::buildUi() {
 
     m_add = smallButton("Add", "Add the selected files to the picks (Enter; Ctrl+A adds every listed file)", this);
     m_add->setObjectName("add");
-    m_count = new QLabel(this);
+    m_count = new dlg::LiveLabel(dlg::LiveLabel::Tone::Status, this);
     m_count->setObjectName("pickCount");
     m_remove = smallButton("Remove", "Remove the selected picks (Delete)", this);
     m_remove->setObjectName("remove");
@@ -176,6 +236,7 @@ void PickerPaneWidget::buildUi() {
     m_pickList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pickList->setTextElideMode(Qt::ElideMiddle);
     m_pickList->setUniformItemSizes(true);
+    m_pickList->setItemDelegate(new PickDelegate(m_pickList));
     m_pickList->setAccessibleName("Picked files");
     m_pickList->installEventFilter(this);
 
@@ -261,12 +322,14 @@ void PickerPaneWidget::DecryptTypes() {
     m_decrypt = true;
     m_model->setContainersOnly(true);
     updateModeLabel();
+    markPicks();
 }
 
 void PickerPaneWidget::EncryptTypes() {
     m_decrypt = false;
     m_model->setContainersOnly(false);
     updateModeLabel();
+    markPicks();
 }
 
 void PickerPaneWidget::DisableDestination() { setDestinationEnabled(false); }
@@ -321,8 +384,8 @@ bool PickerPaneWidget::readInto(const QByteArray& dir, bool keepOnFailure) {
 }
 
 void PickerPaneWidget::showError(const QString& text) {
-    m_error->setText(text);
     m_error->setVisible(!text.isEmpty());
+    m_error->Announce(text);
 }
 
 void PickerPaneWidget::refresh() {
@@ -470,8 +533,7 @@ int PickerPaneWidget::addPicks(const QList<QByteArray>& paths) {
             continue;
         m_pickKeys.insert(key);
         m_picks.push_back({path, key});
-        auto* item = new QListWidgetItem(shown(path), m_pickList);
-        item->setToolTip(shown(path));
+        markPick(new QListWidgetItem(m_pickList), path);
         ++added;
     }
     m_pickList->setUpdatesEnabled(true);
@@ -558,11 +620,29 @@ void PickerPaneWidget::dropPickAt(int row) {
     delete m_pickList->takeItem(row);
 }
 
+void PickerPaneWidget::markPick(QListWidgetItem* item, const QByteArray& path) {
+    const QString name = shown(lastPart(path));
+    const QString folder = shown(path.left(std::max<qsizetype>(path.lastIndexOf('/'), 1)));
+    // Kept picked: the batch reports and skips it, as it always has.
+    const bool off = m_decrypt && !ListingModel::isContainerName(lastPart(path));
+    item->setText(name);
+    item->setData(FolderRole, folder);
+    item->setData(NotContainerRole, off);
+    item->setToolTip(off ? shown(path) + "\nNot a container: Decrypt reports it and skips it." : shown(path));
+    item->setData(Qt::AccessibleTextRole,
+                  off ? QString("%1, not a container, in %2").arg(name, folder) : QString("%1, in %2").arg(name, folder));
+}
+
+void PickerPaneWidget::markPicks() {
+    for (int row = 0; row < m_pickList->count(); ++row)
+        markPick(m_pickList->item(row), m_picks[size_t(row)].path);
+}
+
 void PickerPaneWidget::picksUpdated() {
     const int n = int(m_picks.size());
-    m_count->setText(n == 0 ? QString("No files picked")
-                            : n == 1 ? QString("1 file picked")
-                                     : QString("%L1 files picked").arg(n));
+    m_count->Announce(n == 0 ? QString("No files picked")
+                             : n == 1 ? QString("1 file picked")
+                                      : QString("%L1 files picked").arg(n));
     m_remove->setEnabled(n > 0);
     m_clear->setEnabled(n > 0);
     emit picksChanged(n);

@@ -13,6 +13,7 @@ class QCompleter;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QStringListModel;
 class QToolButton;
 class QTreeView;
@@ -20,6 +21,9 @@ class QModelIndex;
 
 namespace ombrix {
 
+namespace dlg {
+class LiveLabel;
+}
 class ListingModel;
 
 class PickerPaneWidget : public QWidget, public C_PickerPane {
@@ -54,6 +58,9 @@ public:
     // to the first named folder, else to the first file's folder; a path that
     // names no regular file is left out with a line in the error area.
     int pickGivenFiles(const QList<QByteArray>& paths);
+    // Roles of a pick in the picks list beside its name (the display text)
+    // and its full path (the tooltip).
+    enum PickRole { FolderRole = Qt::UserRole + 1, NotContainerRole };
     void clearPicks();
 
     QSize sizeHint() const override;
@@ -87,6 +94,8 @@ private:
     void prunePicks();
     void dropPickAt(int row);
     void picksUpdated();
+    void markPick(QListWidgetItem* item, const QByteArray& path);
+    void markPicks();
     void updateModeLabel();
     void setDestinationEnabled(bool on);
     void restoreDestinationIfEmpty();
@@ -100,11 +109,11 @@ private:
     QStringListModel* m_completions = nullptr;
     QString m_completionBase;
     QToolButton* m_up = nullptr;
-    QLabel* m_error = nullptr;
+    dlg::LiveLabel* m_error = nullptr;
     QTreeView* m_listing = nullptr;
     ListingModel* m_model = nullptr;
     QToolButton* m_add = nullptr;
-    QLabel* m_count = nullptr;
+    dlg::LiveLabel* m_count = nullptr;
     QToolButton* m_remove = nullptr;
     QToolButton* m_clear = nullptr;
     QListWidget* m_pickList = nullptr;

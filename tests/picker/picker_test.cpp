@@ -1,7 +1,9 @@
 // The picker pane driven through its real widgets, in temporary folders.
+#include "AccessLog.h"
 #include "dlgkit/Modal.h"
 #include "picker/PickerPaneWidget.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCompleter>
 #include <QDialog>
@@ -85,10 +87,14 @@ class PickerTest : public QObject {
         }
         return out;
     }
+    // Each row's path as shown: the folder after the name.
     QStringList shownPicks() {
         QStringList out;
-        for (int r = 0; r < pickList()->count(); ++r)
-            out << pickList()->item(r)->text();
+        for (int r = 0; r < pickList()->count(); ++r) {
+            const QListWidgetItem* item = pickList()->item(r);
+            const QString folder = item->data(PickerPaneWidget::FolderRole).toString();
+            out << (folder.endsWith('/') ? folder : folder + '/') + item->text();
+        }
         return out;
     }
     void typeLocation(const QString& path) {
@@ -534,6 +540,87 @@ private slots:
         QCOMPARE(pane->currentFolder(), dir("sub"));
         QCOMPARE(clicked.size(), 0);
         QVERIFY(dialog.isVisible());
+    }
+
+    void picksShowTheNameFirstAndTheFolderAfterIt() {
+        const QString folder = "a folder with a rather long name/and another one below it/and a third";
+        mkdir(folder);
+        touch(folder + "/report-2023.txt");
+        touch(folder + "/report-2024.txt");
+        m_pane->addPicks({bytes(dir(folder + "/report-2023.txt")), bytes(dir(folder + "/report-2024.txt"))});
+        QCOMPARE(pickList()->item(0)->text(), QString("report-2023.txt"));
+        QCOMPARE(pickList()->item(1)->text(), QString("report-2024.txt"));
+        for (int r = 0; r < 2; ++r) {
+            const QListWidgetItem* item = pickList()->item(r);
+            QCOMPARE(item->data(PickerPaneWidget::FolderRole).toString(), dir(folder));
+            QCOMPARE(item->toolTip(), dir(folder) + '/' + item->text());
+            QVERIFY(item->data(Qt::AccessibleTextRole).toString().startsWith(item->text() + ", in /"));
+        }
+        // Drawn narrow, the two rows still differ.
+        m_pane->resize(330, 460);
+        m_pane->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pane.get()));
+        const QRect row0 = pickList()->visualItemRect(pickList()->item(0));
+        const QRect row1 = pickList()->visualItemRect(pickList()->item(1));
+        const QImage shot = pickList()->viewport()->grab().toImage();
+        QVERIFY(shot.copy(row0) != shot.copy(row1));
+        saveShot(m_pane.get(), "picker-picks-name-first.png");
+    }
+
+    void decryptModeGreysPlainPicksButKeepsThem() {
+        for (const char* n : {"a.kvr", "plain.txt", "B.KVR", "x.kvr.txt"})
+            touch(n);
+        m_pane->addPicks({bytes(dir("a.kvr")), bytes(dir("plain.txt"))});
+        const auto marked = [&] {
+            QList<bool> out;
+            for (int r = 0; r < pickList()->count(); ++r)
+                out << pickList()->item(r)->data(PickerPaneWidget::NotContainerRole).toBool();
+            return out;
+        };
+        QCOMPARE(marked(), (QList<bool>{false, false}));
+        m_pane->DecryptTypes();
+        QCOMPARE(marked(), (QList<bool>{false, true}));
+        // Picked while in Decrypt mode: marked at once.
+        m_pane->addPicks({bytes(dir("B.KVR")), bytes(dir("x.kvr.txt"))});
+        QCOMPARE(marked(), (QList<bool>{false, true, false, true}));
+        QVERIFY(pickList()->item(1)->data(Qt::AccessibleTextRole).toString().contains("not a container"));
+        QVERIFY(pickList()->item(1)->toolTip().contains("Not a container"));
+        // The batch still gets every pick, in order.
+        QCOMPARE(sources(), (std::vector<std::string>{str(dir("a.kvr")), str(dir("plain.txt")), str(dir("B.KVR")),
+                                                      str(dir("x.kvr.txt"))}));
+        m_pane->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pane.get()));
+        saveShot(m_pane.get(), "picker-decrypt-not-a-container.png");
+        m_pane->EncryptTypes();
+        QCOMPARE(marked(), (QList<bool>{false, false, false, false}));
+        QVERIFY(!pickList()->item(1)->toolTip().contains("Not a container"));
+    }
+
+    void errorsAndThePickCountAreAnnounced() {
+        touch("a");
+        touch("b");
+        QLabel* error = part<QLabel>("error");
+        QLabel* count = part<QLabel>("pickCount");
+        QCOMPARE(QAccessible::queryAccessibleInterface(error)->role(), QAccessible::AlertMessage);
+        QCOMPARE(QAccessible::queryAccessibleInterface(count)->role(), QAccessible::StatusBar);
+        ombrix::test::AccessLog log;
+        m_pane->openFolder(dir("missing"));
+        const auto alerts = log.Of(error, QAccessible::Alert);
+        QCOMPARE(alerts.size(), size_t(1));
+        QCOMPARE(alerts[0].name, m_pane->errorText());
+        QVERIFY(alerts[0].name.startsWith("Cannot open"));
+        m_pane->addPicks({bytes(dir("a"))});
+        m_pane->addPicks({bytes(dir("a"))});  // nothing new: nothing said
+        m_pane->addPicks({bytes(dir("b"))});
+        m_pane->clearPicks();
+        QStringList said;
+        for (const auto& e : log.Of(count, QAccessible::Alert))
+            said << e.name;
+        QCOMPARE(said, (QStringList{"1 file picked", "2 files picked", "No files picked"}));
+        // A folder that opens clears the error without a word.
+        m_pane->openFolder(dir());
+        QCOMPARE(log.Of(error, QAccessible::Alert).size(), size_t(1));
+        QVERIFY(m_pane->errorText().isEmpty());
     }
 
     void layoutFitsTheWindowRectangle_data() {
