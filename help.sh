@@ -27,7 +27,7 @@ Encrypt
 Writes one container per picked file, named after the file with the extension ".kvr": "report.txt" becomes "report.kvr".
 
 Decrypt
-Takes picked containers and restores each file under the name stored in it. Picked files that are not containers are reported and skipped.
+Takes picked containers and restores each file under the name stored in it. Picked files that are not containers stay picked, greyed in the picker with "not a container"; the batch reports and skips them.
 
 ... into the Specified Directory
 Every result goes into the destination folder chosen in the picker.
@@ -55,11 +55,12 @@ Selected File(s): the number of picked files.
 Encrypted File(s) or Decrypted File(s): the files that were processed completely.
 Deleted Files: the originals that were actually removed.
 
-A problem with one file (unreadable, no room, not a container, a cancelled password) is reported in a box of its own, and the batch goes on with the next file. While a batch runs, the window shows its progress and takes no other input; a request to close the window is carried out when the batch is over.
+A problem with one file (unreadable, no room, not a container, a cancelled password) is reported in a box of its own, and the batch goes on with the next file. While a batch runs, the window shows its progress, its settings and the picker are greyed, and it takes no other input; a request to close the window (the close box, Alt+F4 or Escape) is carried out when the batch is over.
 
 
 OTHER BUTTONS AND KEYS
 
 Help, or F1: this text, read from the file "help.sh" in the folder the program was started from, or else from the copy installed with the program.
-ABOUT: the version of Ombrix. Also in the window's own menu, which Alt+Space or a right-click on the window opens.
+ABOUT: the version of Ombrix. Also "About Ombrix..." in the window's own menu: right-click an empty part of the window, or press Shift+F10 or the Menu key while a button, a setting or the check box has the focus (in a text field or the picker's lists these keys open that control's own menu). Alt+Space opens it as well where the window manager leaves that key to programs; most keep it for their own window menu.
+Alt and an underlined letter choose a setting; the arrow keys then move among the choices of its group.
 Exit: ends the program. Escape and the close box do the same. Nothing is kept between runs.

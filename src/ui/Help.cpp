@@ -30,6 +30,7 @@ CHelp::CHelp() : Dialog(HelpTemplate())
 {
     setObjectName(QStringLiteral("CHelp"));
     Map(Notify::Clicked, IDC_SAVE_HELP, [this] { OnSaveHelp(); });
+    GetDlgItem(IDC_HELP_TEXT)->setAccessibleName(QStringLiteral("Help text"));
 }
 
 void CHelp::DoDataExchange(DataExchange& dx) { DDX_Text(dx, IDC_HELP_TEXT, m_HelpText); }

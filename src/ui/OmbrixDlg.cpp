@@ -98,6 +98,9 @@ COmbrixDlg::COmbrixDlg(PickerFactory picker)
     // F1 stands in for the platform help engine: it opens our viewer.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { OnHelpButton(); });
+
+    GetDlgItem(IDC_TOTAL_PROGRESS)->setAccessibleName(QStringLiteral("Batch progress"));
+    GetDlgItem(IDC_FILE_PROGRESS)->setAccessibleName(QStringLiteral("File progress"));
 }
 
 COmbrixDlg::~COmbrixDlg() = default;
@@ -200,28 +203,45 @@ C_PickerPane& COmbrixDlg::Picker()
 
 void COmbrixDlg::PumpEvents()
 {
-    // Repaint and move the bars; keys and clicks wait for the batch's end.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Repaint, move the bars, and hear a close request now: held back, it
+    // would be dropped by the first box the batch opens. The busy window
+    // lets no other input through.
+    QCoreApplication::processEvents();
 }
 
 // ---- ending ----
 
+// Every way of ending the window comes here first: the close box, Alt+F4,
+// Escape, Exit, RequestClose. During a batch the request is kept, and
+// CloseIfRequested carries it out once the batch is over.
+bool COmbrixDlg::HoldCloseForBatch()
+{
+    if (!batch_)
+        return false;
+    closeRequested_ = true;
+    return true;
+}
+
+void COmbrixDlg::CloseIfRequested()
+{
+    if (!closeRequested_)
+        return;
+    closeRequested_ = false;
+    OnCancel();
+}
+
+void COmbrixDlg::RequestClose() { OnCancel(); }
+
 void COmbrixDlg::OnOK()
 {
-    if (batch_) {
-        closePending_ = true;
-        return;
-    }
-    Dialog::OnOK();
+    if (!HoldCloseForBatch())
+        Dialog::OnOK();
 }
 
 void COmbrixDlg::OnCancel()
 {
-    if (batch_) {
-        closePending_ = true;  // carried out when the batch is over
-        return;
-    }
-    Dialog::OnCancel();
+    if (!HoldCloseForBatch())
+        Dialog::OnCancel();
 }
 
 void COmbrixDlg::OnExitButton() { OnOK(); }
@@ -354,12 +374,12 @@ void COmbrixDlg::OnMainButton()
     };
     {
         Running running(batch_);
+        // The batch itself disables and enables the main and Exit buttons.
+        BeginBusy({IDC_MAIN_BUTTON, IDC_EXIT_BUTTON});
         job_.OnMainButton();
+        EndBusy();
     }
-    if (closePending_) {
-        closePending_ = false;
-        OnCancel();
-    }
+    CloseIfRequested();
 }
 
 void COmbrixDlg::OnAboutButton()

@@ -41,6 +41,10 @@ public:
     Job& job() { return job_; }
     bool BatchRunning() const { return batch_; }
 
+    // Ends the window as its close box does. During a batch the request is
+    // kept and carried out once the batch is over (help.sh promises it).
+    void RequestClose();
+
     void OnSysCommand(unsigned id, long param) override;
 
     // Where a minimised window draws its icon in a client area.
@@ -73,6 +77,8 @@ private:
     void OnAboutButton();
     void OnHelpButton();
     void PasswordRule();
+    bool HoldCloseForBatch();
+    void CloseIfRequested();
     void ChooseProcess(int which);
     void ChoosePasswordMode(int which);
 
@@ -82,7 +88,7 @@ private:
     QIcon m_hIcon;
     Job job_;
     bool batch_ = false;
-    bool closePending_ = false;
+    bool closeRequested_ = false;  // a close asked for during the batch
 };
 
 }  // namespace ombrix::ui

@@ -16,7 +16,8 @@ DialogTemplate PasswordTemplate()
             {
                 {IDOK, Kind::PushButton, "OK", {47, 52, 35, 10}, DefPush | TabStop},
                 {IDCANCEL, Kind::PushButton, "Cancel", {115, 52, 37, 10}, TabStop},
-                {IDC_FILE_LABEL, Kind::Static, "Static", {2, 2, 185, 13}, Center | CenterV | Sunken | Border | Group},
+                {IDC_FILE_LABEL, Kind::Static, "Static", {2, 2, 185, 13},
+                 Center | CenterV | Sunken | Border | Group | PathEllipsis},
                 {IDC_ENTER_LABEL, Kind::Static, "Enter Password      :", {24, 22, 65, 8}, Group},
                 {IDC_PASS_EDIT, Kind::Edit, "", {97, 19, 71, 12}, Password | Border | TabStop},
                 {IDC_REPEAT_LABEL, Kind::Static, "Confirm Password  :", {24, 35, 67, 9}, Group},

@@ -8,9 +8,11 @@
 #include "ui/AboutDlg.h"
 #include "ui/Help.h"
 #include "ui/HelpFile.h"
+#include "ui/OmbrixDlg.h"
 #include "ui/Password.h"
 #include "ui/Resource.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -65,6 +67,11 @@ private slots:
     void promptCaseAndEmptying();
     void promptCancelAndEscape();
     void namesShowAsPlainText();
+    void promptOkNeedsAPassword();
+    void promptLineKeepsTheFileNameInSight_data();
+    void promptLineKeepsTheFileNameInSight();
+    void fieldsAndHelpTextHaveNames();
+    void boxesOpenCentredOverTheMainWindowEveryTime();
     void helpByteRules_data();
     void helpByteRules();
     void helpRereadsAtEveryOpening();
@@ -378,6 +385,98 @@ void DialogsTest::aboutBox()
     for (auto* l : about.findChildren<QLabel*>())
         version |= l->text() == QStringLiteral("Ombrix Version 1.0");
     QVERIFY(version);
+}
+
+void DialogsTest::promptOkNeedsAPassword()
+{
+    // Equal texts are not enough: both empty leaves OK off.
+    CPassword dlg;
+    std::vector<bool> states;
+    Prompt(dlg, "file", [&](QWidget* box) {
+        QTest::keyClicks(Field(box, IDC_REPEAT_EDIT), "x");
+        states.push_back(OkEnabled(box));
+        QTest::keyClick(Field(box, IDC_REPEAT_EDIT), Qt::Key_Backspace);
+        states.push_back(OkEnabled(box));
+        return int(IDCANCEL);
+    });
+    QCOMPARE(states, (std::vector<bool>{false, false}));
+}
+
+void DialogsTest::promptLineKeepsTheFileNameInSight_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("end");
+    QString deep = QStringLiteral("/home/someone/projects/archive/2023/quarterly/reports/drafts/old");
+    QTest::newRow("asking") << "File --> " + deep + "/budget-summary.ods" << "File --> /" << "/budget-summary.ods";
+    QTest::newRow("failed") << "Failed :( " + deep + "/budget-summary.kvr )" << "Failed :( /" << "/budget-summary.kvr )";
+}
+
+void DialogsTest::promptLineKeepsTheFileNameInSight()
+{
+    QFETCH(QString, label);
+    QFETCH(QString, start);
+    QFETCH(QString, end);
+    CPassword dlg;
+    QString shown, tip, description;
+    Prompt(dlg, label.toStdString(), [&](QWidget* box) {
+        auto* line = static_cast<Dialog*>(box)->Item<PathLabel>(IDC_FILE_LABEL);
+        if (!line)
+            return -1;
+        shown = line->ShownText();
+        tip = line->toolTip();
+        description = QAccessible::queryAccessibleInterface(line)->text(QAccessible::Description);
+        if (QTest::currentDataTag() == QByteArrayLiteral("asking"))
+            test::Screenshot(*box, "prompt_long_path");
+        QTest::keyClicks(Field(box, IDC_PASS_EDIT), "pw");
+        QTest::keyClicks(Field(box, IDC_REPEAT_EDIT), "pw");
+        Click(box, IDOK);
+        return int(IDCANCEL);
+    });
+    QVERIFY2(shown.startsWith(start) && shown.endsWith(end), qPrintable(shown));
+    QVERIFY(shown.contains(QChar(0x2026)));
+    QCOMPARE(tip, label);
+    QCOMPARE(description, label);
+    QCOMPARE(dlg.m_FileLabel, label.toStdString());  // OK reads the whole line back
+}
+
+void DialogsTest::fieldsAndHelpTextHaveNames()
+{
+    const auto name = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+    CPassword prompt;
+    QCOMPARE(name(prompt.GetDlgItem(IDC_PASS_EDIT)), QStringLiteral("Enter Password"));
+    QCOMPARE(name(prompt.GetDlgItem(IDC_REPEAT_EDIT)), QStringLiteral("Confirm Password"));
+    QCOMPARE(prompt.Item<QLabel>(IDC_ENTER_LABEL)->buddy(), prompt.GetDlgItem(IDC_PASS_EDIT));
+    QCOMPARE(prompt.Item<QLabel>(IDC_REPEAT_LABEL)->buddy(), prompt.GetDlgItem(IDC_REPEAT_EDIT));
+    QCOMPARE(prompt.GetDlgItemText(IDC_ENTER_LABEL), std::string("Enter Password      :"));  // the text stays
+    CHelp help;
+    QCOMPARE(name(help.GetDlgItem(IDC_HELP_TEXT)), QStringLiteral("Help text"));
+}
+
+void DialogsTest::boxesOpenCentredOverTheMainWindowEveryTime()
+{
+    test::OpenMain w;
+    w.dlg->move(40, 30);
+    CPassword prompt;
+    CHelp help;
+    ModalHook hook;
+    std::vector<QRect> seen;
+    const auto where = [&](QWidget* box) {
+        seen.push_back(box->frameGeometry());
+        return int(IDCANCEL);
+    };
+    for (int i = 0; i < 2; ++i) {
+        hook.Answer(where);
+        prompt.DoModal();
+        hook.Answer(where);
+        help.DoModal();
+    }
+    QCOMPARE(seen.size(), std::size_t(4));
+    QCOMPARE(seen[2], seen[0]);
+    QCOMPARE(seen[3], seen[1]);
+    const QPoint centre = w.dlg->frameGeometry().center();
+    for (const QRect& r : seen)
+        QVERIFY2((r.center() - centre).manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2").arg(r.x()).arg(r.y())));
 }
 
 int main(int argc, char** argv)

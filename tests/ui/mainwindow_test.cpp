@@ -1,5 +1,6 @@
 // The main window: start-up state, the settings handlers, keys, the system
 // menu, the boxes it opens, and whole batches through the real core.
+#include "AccessLog.h"
 #include "Support.h"
 
 #include "dlgkit/Look.h"
@@ -7,15 +8,20 @@
 #include "ui/OmbrixDlg.h"
 #include "ui/Resource.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <qpa/qwindowsysteminterface.h>
 
 using namespace ombrix;
 using namespace ombrix::dlg;
@@ -37,6 +43,33 @@ void TabFrom(Dialog& d, int id)
     d.GetDlgItem(id)->setFocus(Qt::TabFocusReason);
     QTest::keyClick(d.GetDlgItem(id), Qt::Key_Tab);
 }
+
+// Both password fields filled alike: the main button is on.
+void TypePassword(Dialog& d, const char* password)
+{
+    QTest::keyClicks(Edit(d, IDC_PASSWORD_EDIT), password);
+    QTest::keyClicks(Edit(d, IDC_CONFIRM_EDIT), password);
+}
+
+// Files for a batch, in a folder of their own.
+struct BatchFiles {
+    QTemporaryDir dir;
+    std::vector<std::string> paths;
+    explicit BatchFiles(int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            paths.push_back(dir.filePath(QStringLiteral("f%1.txt").arg(i)).toStdString());
+            test::WriteBytes(paths.back(), std::string(1000 + i, 'a' + i));
+        }
+    }
+    // Picked, with the results going into the same folder.
+    void PickInto(FakePicker& picker) const
+    {
+        picker.files = paths;
+        picker.destination = dir.path().toStdString();
+    }
+    bool Encrypted(int i) const { return QFile::exists(dir.filePath(QStringLiteral("f%1.kvr").arg(i))); }
+};
 
 std::vector<std::string> Texts(const ModalHook& hook)
 {
@@ -65,6 +98,15 @@ private slots:
     void screenshotsWithRealPicker();
     void encryptThenDecrypt();
     void closeDuringBatchWaitsForItsEnd();
+    void closeRequestsFromTheWindowSystemWaitForTheBatch_data();
+    void closeRequestsFromTheWindowSystemWaitForTheBatch();
+    void windowShowsBusyDuringBatchAndComesBackAsItWas();
+    void focusShowsFromStartAndComesBackAfterBatch();
+    void menuKeysReachAbout();
+    void arrowKeysChooseWithinEachGroup();
+    void screenReaderSeesGroupsFieldsAndBars();
+    void barValuesReachScreenReadersDuringBatch();
+    void summaryBoxHasRoomForItsCaption();
 };
 
 void MainWindowTest::startupState()
@@ -499,6 +541,270 @@ void MainWindowTest::closeDuringBatchWaitsForItsEnd()
     QVERIFY(!d.IsRunning());
     QCOMPARE(d.Result(), int(IDCANCEL));
     QCOMPARE(hook.Log().back().caption, std::string("Completed "));
+}
+
+void MainWindowTest::closeRequestsFromTheWindowSystemWaitForTheBatch_data()
+{
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("close box") << false;
+    QTest::newRow("Escape") << true;
+}
+
+void MainWindowTest::closeRequestsFromTheWindowSystemWaitForTheBatch()
+{
+    QFETCH(bool, escape);
+    BatchFiles files(3);
+    ModalHook hook;
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    d.job().PumpInterval = std::chrono::milliseconds(0);  // the passes pump at every block
+    TypePassword(d, "pw");
+    files.PickInto(*w.picker);
+    w.picker->onFileSource = [&](std::int32_t i) {
+        if (i != 0)
+            return;
+        // Queued as a window manager's request or a key press arrives, to be
+        // picked up whenever the window next looks at its events.
+        QWindow* window = d.windowHandle();
+        if (escape) {
+            QWindowSystemInterface::handleKeyEvent(window, QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QWindowSystemInterface::handleKeyEvent(window, QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+        } else {
+            QWindowSystemInterface::handleCloseEvent(window);
+        }
+    };
+    bool openAtSummary = false;
+    hook.Answer([&](QWidget*) {
+        openAtSummary = d.IsRunning();
+        return int(IDOK);
+    });
+    Click(d, IDC_MAIN_BUTTON);
+    // Ended right after the batch, which ran to its end first.
+    QVERIFY(!d.IsRunning());
+    QCOMPARE(d.Result(), int(IDCANCEL));
+    QVERIFY(openAtSummary);
+    QCOMPARE(Texts(hook), (std::vector<std::string>{"Selected File(s) : 3 , \n Encrypted File(s) : 3, \n Deleted Files : 0 "}));
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(files.Encrypted(i));
+    QCOMPARE(w.picker->calls.back(), std::string("ProcessOver"));
+}
+
+void MainWindowTest::windowShowsBusyDuringBatchAndComesBackAsItWas()
+{
+    BatchFiles files(2);
+    ModalHook hook;
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    Click(d, IDC_EACHPASS_RADIO);  // fields off, main button on
+    Click(d, IDC_RESPECTIVE_RADIO);
+    d.Item<QCheckBox>(IDC_DELETE_CHECK)->setChecked(false);
+    const std::vector<int> inputs{IDC_ENCRYPT_RADIO,  IDC_DECRYPT_RADIO, IDC_SAME_RADIO,    IDC_RESPECTIVE_RADIO,
+                                  IDC_SAMEPASS_RADIO, IDC_EACHPASS_RADIO, IDC_DELETE_CHECK, IDC_PASSWORD_EDIT,
+                                  IDC_CONFIRM_EDIT,   IDC_MAIN_BUTTON,   IDC_EXIT_BUTTON,   IDC_PICKERPANE1,
+                                  IDC_ABOUT_BUTTON,   IDC_HELP_BUTTON};
+    const auto states = [&] {
+        std::vector<bool> on;
+        for (int id : inputs)
+            on.push_back(d.IsItemEnabled(id));
+        return on;
+    };
+    const std::vector<bool> before = states();
+    w.picker->calls.clear();
+    files.PickInto(*w.picker);
+    std::vector<bool> during;
+    w.picker->onFileSource = [&](std::int32_t i) {
+        if (i != 1)
+            return;
+        during = states();
+        test::Screenshot(d, "main_busy");
+        // Keys, shortcuts and clicks of every kind find nothing to press.
+        QTest::keyClick(&d, Qt::Key_D, Qt::AltModifier);
+        QTest::keyClick(&d, Qt::Key_F1);
+        QTest::keyClick(&d, Qt::Key_Space, Qt::AltModifier);
+        QTest::mouseClick(d.GetDlgItem(IDC_ABOUT_BUTTON), Qt::LeftButton);
+        QTest::mouseClick(d.GetDlgItem(IDC_SAMEPASS_RADIO), Qt::LeftButton);
+    };
+    for (int i = 0; i < 2; ++i) {
+        hook.Answer(IDCANCEL);  // the prompt cancelled
+        hook.Answer(IDOK);      // and the file reported
+    }
+    hook.Answer(IDOK);  // summary
+    Click(d, IDC_MAIN_BUTTON);
+    QCOMPARE(during, std::vector<bool>(inputs.size(), false));
+    QCOMPARE(states(), before);
+    QVERIFY(Checked(d, IDC_EACHPASS_RADIO) && Checked(d, IDC_RESPECTIVE_RADIO) && Checked(d, IDC_ENCRYPT_RADIO));
+    const std::vector<std::string> asked = Texts(hook);
+    QCOMPARE(asked.size(), std::size_t(5));  // no About, help or menu among them
+    QCOMPARE(asked[0], std::string("[Ombrix :  Password]"));
+    QCOMPARE(asked[2], std::string("[Ombrix :  Password]"));
+    QCOMPARE(asked[4], std::string("Selected File(s) : 2 , \n Encrypted File(s) : 0, \n Deleted Files : 0 "));
+    QCOMPARE(w.picker->calls, (std::vector<std::string>{"FileSource 0", "FileSource 1", "DecryptTypes", "EncryptTypes",
+                                                        "ProcessOver"}));
+    QVERIFY(d.IsRunning());
+}
+
+void MainWindowTest::focusShowsFromStartAndComesBackAfterBatch()
+{
+    ModalHook hook;
+    COmbrixDlg d;  // with the real picker
+    SetMainWindow(&d);
+    d.Open();
+    d.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    auto* check = d.Item<QCheckBox>(IDC_DELETE_CHECK);
+    QCOMPARE(d.focusWidget(), static_cast<QWidget*>(check));
+    // The focus frame shows before any key was pressed.
+    QStyleOptionButton opt;
+    opt.initFrom(check);
+    QVERIFY(opt.state & QStyle::State_HasFocus);
+    QVERIFY(opt.state & QStyle::State_KeyboardFocusChange);
+    const QImage framed = check->grab().toImage();
+    d.setAttribute(Qt::WA_KeyboardFocusChange, false);
+    QVERIFY(check->grab().toImage() != framed);
+    d.setAttribute(Qt::WA_KeyboardFocusChange, true);
+    test::Screenshot(d, "main_start_focus");
+
+    Click(d, IDC_EACHPASS_RADIO);
+    QWidget* main = d.GetDlgItem(IDC_MAIN_BUTTON);
+    main->setFocus(Qt::TabFocusReason);
+    hook.Answer(IDOK);  // summary of a batch of nothing
+    QTest::keyClick(main, Qt::Key_Space);
+    QCOMPARE(hook.Log().size(), std::size_t(1));
+    QCOMPARE(d.focusWidget(), main);
+    auto* location = d.GetDlgItem(IDC_PICKERPANE1)->findChild<QLineEdit*>(QStringLiteral("location"));
+    QVERIFY(location);
+    QVERIFY(!location->hasFocus() && !location->hasSelectedText());
+    SetMainWindow(nullptr);
+}
+
+void MainWindowTest::menuKeysReachAbout()
+{
+    ModalHook hook;
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    QWidget* check = d.GetDlgItem(IDC_DELETE_CHECK);
+    hook.Answer(int(IDM_ABOUTBOX));
+    hook.Answer(IDOK);
+    QTest::keyClick(check, Qt::Key_F10, Qt::ShiftModifier);
+    hook.Answer(int(IDM_ABOUTBOX));
+    hook.Answer(IDOK);
+    QTest::keyClick(check, Qt::Key_Menu);
+    QCOMPARE(Texts(hook), (std::vector<std::string>{"[]", "[About Ombrix]", "[]", "[About Ombrix]"}));
+    QCOMPARE(hook.Log()[0].items.back(), std::string("&About Ombrix..."));
+    QCOMPARE(hook.Unscripted(), 0);
+    // The help text says how to get there.
+    const std::string help = test::ReadBytes(OMBRIX_SOURCE_DIR "/help.sh");
+    QVERIFY(help.find("Shift+F10") != std::string::npos);
+    QVERIFY(help.find("Menu key") != std::string::npos);
+}
+
+void MainWindowTest::arrowKeysChooseWithinEachGroup()
+{
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    Click(d, IDC_ENCRYPT_RADIO);
+    w.picker->calls.clear();
+    QTest::keyClick(d.GetDlgItem(IDC_ENCRYPT_RADIO), Qt::Key_Down);
+    QCOMPARE(d.focusWidget(), d.GetDlgItem(IDC_DECRYPT_RADIO));
+    QVERIFY(Checked(d, IDC_DECRYPT_RADIO));
+    QCOMPARE(d.GetDlgItemText(IDC_MAIN_BUTTON), std::string("D&ecrypt"));  // its handler ran
+    QTest::keyClick(d.GetDlgItem(IDC_DECRYPT_RADIO), Qt::Key_Down);
+    QCOMPARE(d.focusWidget(), d.GetDlgItem(IDC_ENCRYPT_RADIO));  // round, not on to the next group
+    QCOMPARE(w.picker->calls, (std::vector<std::string>{"DecryptTypes", "EncryptTypes"}));
+    Click(d, IDC_SAMEPASS_RADIO);
+    QTest::keyClick(d.GetDlgItem(IDC_SAMEPASS_RADIO), Qt::Key_Up);
+    QCOMPARE(d.focusWidget(), d.GetDlgItem(IDC_EACHPASS_RADIO));
+    QVERIFY(!d.IsItemEnabled(IDC_PASSWORD_EDIT));
+    QVERIFY(Checked(d, IDC_SAME_RADIO));  // the other groups untouched
+}
+
+void MainWindowTest::screenReaderSeesGroupsFieldsAndBars()
+{
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    const auto iface = [&](int id) { return QAccessible::queryAccessibleInterface(d.GetDlgItem(id)); };
+    const std::vector<std::pair<std::vector<int>, QString>> groups{
+        {{IDC_ENCRYPT_RADIO, IDC_DECRYPT_RADIO}, QStringLiteral("Select Process")},
+        {{IDC_SAME_RADIO, IDC_RESPECTIVE_RADIO}, QStringLiteral("Destination Settings")},
+        {{IDC_SAMEPASS_RADIO, IDC_EACHPASS_RADIO}, QStringLiteral("Password Settings")},
+    };
+    for (const auto& [ids, group] : groups) {
+        for (int id : ids) {
+            QCOMPARE(iface(id)->role(), QAccessible::RadioButton);
+            QCOMPARE(iface(id)->parent()->role(), QAccessible::Grouping);
+            QCOMPARE(iface(id)->parent()->text(QAccessible::Name), group);
+        }
+    }
+    QCOMPARE(iface(IDC_ENCRYPT_RADIO)->text(QAccessible::Name), QStringLiteral("Encrypt"));
+    QVERIFY(iface(IDC_ENCRYPT_RADIO)->state().checked);
+    QCOMPARE(iface(IDC_PASSWORD_EDIT)->text(QAccessible::Name), QStringLiteral("Enter Password"));
+    QCOMPARE(iface(IDC_CONFIRM_EDIT)->text(QAccessible::Name), QStringLiteral("Confirm Password"));
+    QCOMPARE(iface(IDC_TOTAL_PROGRESS)->role(), QAccessible::ProgressBar);
+    QCOMPARE(iface(IDC_TOTAL_PROGRESS)->text(QAccessible::Name), QStringLiteral("Batch progress"));
+    QCOMPARE(iface(IDC_FILE_PROGRESS)->role(), QAccessible::ProgressBar);
+    QCOMPARE(iface(IDC_FILE_PROGRESS)->text(QAccessible::Name), QStringLiteral("File progress"));
+    QVERIFY(iface(IDC_FILE_PROGRESS)->state().invisible);  // hidden until a batch
+    // Texts, tab stops and layout are those of the window as it always was.
+    QCOMPARE(d.GetDlgItemText(IDC_PASSWORD_LABEL), std::string("Enter Password       : "));
+    QVERIFY(!(d.GetDlgItem(IDC_ENCRYPT_RADIO)->focusPolicy() & Qt::TabFocus));
+    QCOMPARE(QRect(d.GetDlgItem(IDC_DECRYPT_RADIO)->mapTo(&d, QPoint(0, 0)), d.GetDlgItem(IDC_DECRYPT_RADIO)->size()),
+             d.ItemRect(IDC_DECRYPT_RADIO));
+}
+
+void MainWindowTest::barValuesReachScreenReadersDuringBatch()
+{
+    BatchFiles files(3);
+    ModalHook hook;
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    TypePassword(d, "pw");
+    files.PickInto(*w.picker);
+    auto* total = d.Item<ProgressBar>(IDC_TOTAL_PROGRESS);
+    auto* file = d.Item<ProgressBar>(IDC_FILE_PROGRESS);
+    std::vector<QString> seen;  // "value of min..max", as read at each file's start
+    w.picker->onFileSource = [&](std::int32_t) {
+        QAccessibleValueInterface* v = QAccessible::queryAccessibleInterface(total)->valueInterface();
+        seen.push_back(QStringLiteral("%1 of %2..%3")
+                           .arg(v->currentValue().toInt())
+                           .arg(v->minimumValue().toInt())
+                           .arg(v->maximumValue().toInt()));
+    };
+    test::AccessLog log;
+    hook.Answer(IDOK);
+    Click(d, IDC_MAIN_BUTTON);
+    QCOMPARE(seen, (std::vector<QString>{"0 of 0..3", "1 of 0..3", "2 of 0..3"}));
+    std::vector<int> totals;
+    for (const auto& e : log.Of(total, QAccessible::ValueChanged))
+        totals.push_back(e.value.toInt());
+    QCOMPARE(totals, (std::vector<int>{0, 1, 2, 3}));  // the new range, then each file
+    const auto fileValues = log.Of(file, QAccessible::ValueChanged);
+    QVERIFY(fileValues.size() >= 3);
+    QCOMPARE(fileValues.back().value.toInt(), 100);
+    QCOMPARE(fileValues.back().name, QStringLiteral("File progress"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(file)->text(QAccessible::Value), QStringLiteral("100%"));
+}
+
+void MainWindowTest::summaryBoxHasRoomForItsCaption()
+{
+    ModalHook hook;
+    OpenMain w;
+    COmbrixDlg& d = *w.dlg;
+    Click(d, IDC_EACHPASS_RADIO);
+    int width = 0, room = 0;
+    hook.Answer([&](QWidget* box) {
+        if (!box)
+            return -1;
+        box->show();
+        width = box->width();
+        room = CaptionRoom(box->windowTitle(), box->font());
+        test::Screenshot(*box, "summary");
+        box->hide();
+        return int(IDOK);
+    });
+    Click(d, IDC_MAIN_BUTTON);
+    QCOMPARE(hook.Log().back().caption, std::string("Completed "));
+    QVERIFY(room > 0);
+    QVERIFY(width >= room);
 }
 
 int main(int argc, char** argv)
