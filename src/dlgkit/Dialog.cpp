@@ -594,7 +594,7 @@ void Dialog::Map(Notify code, int id, std::function<void()> handler)
 void Dialog::Notified(Notify code, int id)
 {
     if (transfer_ > 0 || quiet_ > 0)
-        return;  // a transfer's own notifications never reach handlers
+        return;  // raised by a transfer or a busy-state change: no handler runs
     for (const auto& e : map_) {
         if (e.code == code && e.id == id) {
             e.handler();
