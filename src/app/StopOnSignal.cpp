@@ -11,7 +11,7 @@
 
 namespace ombrix::app {
 
-StopOnSignal::StopOnSignal(QWidget& window) : window_(window)
+StopOnSignal::StopOnSignal(ui::COmbrixDlg& window) : window_(window)
 {
     if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) == 0) {
         notifier_ = new QSocketNotifier(wake_[0], QSocketNotifier::Read, this);
@@ -43,10 +43,10 @@ void StopOnSignal::Stop()
     }
     for (QWidget* w : QApplication::topLevelWidgets()) {
         auto* box = qobject_cast<QDialog*>(w);
-        if (box && box != &window_ && box->isVisible())
+        if (box && box != static_cast<QWidget*>(&window_) && box->isVisible())
             box->reject();
     }
-    window_.close();
+    window_.RequestClose();
 }
 
 void RunMainWindow(ui::COmbrixDlg& window)

@@ -9,7 +9,6 @@
 #include <memory>
 
 class QSocketNotifier;
-class QWidget;
 
 namespace ombrix {
 class StopSignals;
@@ -23,13 +22,13 @@ namespace ombrix::app {
 class StopOnSignal : public QObject {
 public:
     // window: the main window, closed on a signal.
-    explicit StopOnSignal(QWidget& window);
+    explicit StopOnSignal(ui::COmbrixDlg& window);
     ~StopOnSignal() override;
 
 private:
     void Stop();
 
-    QWidget& window_;
+    ui::COmbrixDlg& window_;
     int wake_[2] = {-1, -1};  // the handler writes, the event loop reads
     std::unique_ptr<StopSignals> signals_;
     QSocketNotifier* notifier_ = nullptr;
