@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "Measure.h"
-#include "job/Job.h"
+#include "job/RunBatch.h"
 #include "picker/PickerPane.h"
 
 namespace {
@@ -34,29 +34,22 @@ using namespace ombrix;
 using namespace ombrix::bench;
 namespace fs = std::filesystem;
 
-// The files to process, one password, outputs into one folder; every box but
-// the summary is printed.
-class BenchWindow : public JobWindow, public NoPicker {
+// The files to process; every message is printed, the summary is not.
+class BenchView : public JobView, public NoPicker {
 public:
-    BenchWindow(std::vector<std::string> files, std::string dest, bool del)
-        : files_(std::move(files)), dest_(std::move(dest)), del_(del) {}
-    void UpdateData(Job& job, bool save) override {
-        if (!save) return;
-        job.m_Password = job.m_Confirm = "bench password";
-        job.m_SameRadio = 0;
-        job.m_SamePassRadio = 0;
-        job.m_Delete = del_ ? 1 : 0;
+    BenchView(std::vector<std::string> files, std::string dest) : files_(std::move(files)), dest_(std::move(dest)) {}
+    void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    void ShowSummary(const std::string&) override {}
+    bool AskYesNo(const std::string&, const std::string&) override { return false; }
+    bool PromptPassword(const std::string&, std::string& p) override {
+        p.clear();
+        return false;
     }
-    MsgResult MessageBox(const std::string& text, const std::string&, MsgButtons b) override {
-        if (text.rfind("Selected", 0) != 0) std::fprintf(stderr, "%s\n", text.c_str());
-        return b == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
-    }
-    bool PromptPassword(const std::string&, std::string& p) override { p.clear(); return false; }
-    void SetBarColor(int, std::uint8_t, std::uint8_t, std::uint8_t) override {}
-    void SetBarRange(int, std::int32_t, std::int32_t) override {}
-    void SetBarPos(int, std::int32_t) override {}
-    void ShowControl(int, bool) override {}
-    void EnableControl(int, bool) override {}
+    void SetBarColor(Bar, std::uint8_t, std::uint8_t, std::uint8_t) override {}
+    void SetBarRange(Bar, std::int32_t, std::int32_t) override {}
+    void SetBarPos(Bar, std::int32_t) override {}
+    void ShowBar(Bar, bool) override {}
+    void EnableButton(Button, bool) override {}
     C_PickerPane& Picker() override { return *this; }
     void PumpEvents() override {}
     std::string FileSource(std::int32_t& i) override { return files_[static_cast<std::size_t>(i)]; }
@@ -66,7 +59,6 @@ public:
 private:
     std::vector<std::string> files_;
     std::string dest_;
-    bool del_;
 };
 
 // A file, or every file in a folder in name order.
@@ -78,15 +70,19 @@ std::vector<std::string> FilesAt(const std::string& path) {
     return files;
 }
 
+// One password, outputs into one folder, existing outputs replaced.
 int RunOneBatch(bool decrypt, const std::string& path, const std::string& dest, bool del) {
     const auto files = FilesAt(path);
-    BenchWindow window(files, dest, del);
-    Job job(window);
-    job.OnInitDialog();
-    job.ProcessFlag = decrypt ? 1 : 0;
-    job.OnMainButton();
+    BenchView view(files, dest);
+    BatchSettings settings;
+    settings.process = decrypt ? Process::Decrypt : Process::Encrypt;
+    settings.destination = Destination::OneFolder;
+    settings.password = "bench password";
+    settings.deleteOriginals = del;
+    settings.replace = ReplacePolicy::Yes;
+    const BatchCounts counts = RunBatch(view, settings);
     const auto n = static_cast<std::int32_t>(files.size());
-    return job.ProcessedCount == n && job.DeletedCount == (del ? n : 0) ? 0 : 1;
+    return counts == BatchCounts{n, n, del ? n : 0} ? 0 : 1;
 }
 
 // A fresh empty folder.

@@ -62,8 +62,6 @@ void StatusLine::Clear() {
     drawn_.clear();
 }
 
-void CliWindow::UpdateData(Job& job, bool saveAndValidate) { controls.Exchange(job, saveAndValidate); }
-
 std::vector<std::string> CliWindow::Names() const {
     if (!job_) return {};
     const Job& j = *job_;
@@ -71,32 +69,35 @@ std::vector<std::string> CliWindow::Names() const {
             j.DFilePath, j.DFileCompletePath, j.DFile, j.DFileAbName, j.DFileExt};
 }
 
-MsgResult CliWindow::MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons) {
+void CliWindow::Show(std::FILE* stream, const std::string& text) {
     status_.Clear();
-    const std::string shown = ForTerminal(text, Names());
-    MsgResult result = MsgResult::Ok;
-    if (buttons == MsgButtons::YesNo) result = AskYesNo(shown);
-    else Put(caption == "Completed " ? stdout : stderr, shown);  // the summary is the program's output
+    Put(stream, ForTerminal(text, Names()));
     status_.Draw();
-    return result;
 }
 
-// An answer given on the command line is taken silently; asking happens on
-// the terminal, and an ended input means No, which keeps the existing file.
-MsgResult CliWindow::AskYesNo(const std::string& text) {
-    if (replace_ == Replace::Yes) return MsgResult::Yes;
-    if (replace_ != Replace::Ask || !terminal_.ok()) return MsgResult::No;
+void CliWindow::ShowMessage(const std::string& text) { Show(stderr, text); }
+void CliWindow::ShowSummary(const std::string& text) { Show(stdout, text); }
+
+bool CliWindow::AskYesNo(const std::string& text, const std::string&) {
+    if (!terminal_.ok()) return false;
+    status_.Clear();
+    const std::string question = ForTerminal(text, Names()) + " [y/n] ";
+    bool yes = false;
     for (;;) {
-        auto line = terminal_.ReadLine(text + " [y/n] ");
+        auto line = terminal_.ReadLine(question);
         if (!line) {
             terminal_.Write("\n");
-            return MsgResult::No;
+            break;
         }
         for (auto& c : *line)
             if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (*line == "y" || *line == "yes") return MsgResult::Yes;
-        if (*line == "n" || *line == "no") return MsgResult::No;
+        if (*line == "y" || *line == "yes" || *line == "n" || *line == "no") {
+            yes = line->front() == 'y';
+            break;
+        }
     }
+    status_.Draw();
+    return yes;
 }
 
 // Like the window's prompt: OK needs a non-empty password, and when a
@@ -125,19 +126,19 @@ bool CliWindow::PromptPassword(const std::string& label, std::string& password) 
     return false;
 }
 
-void CliWindow::SetBarRange(int id, std::int32_t, std::int32_t upper) {
-    if (id == IDC_TOTAL_PROGRESS) status_.SetTotal(upper);
+void CliWindow::SetBarRange(Bar bar, std::int32_t, std::int32_t upper) {
+    if (bar == Bar::Batch) status_.SetTotal(upper);
 }
 
-void CliWindow::SetBarPos(int id, std::int32_t pos) {
-    if (id == IDC_TOTAL_PROGRESS) status_.SetDone(pos);
-    else if (id == IDC_FILE_PROGRESS) status_.SetPercent(pos);
+void CliWindow::SetBarPos(Bar bar, std::int32_t pos) {
+    if (bar == Bar::Batch) status_.SetDone(pos);
+    else status_.SetPercent(pos);
     status_.SetFile(picker_.Current());
     status_.Draw();
 }
 
-void CliWindow::ShowControl(int id, bool show) {
-    if (id == IDC_TOTAL_PROGRESS) status_.Show(show);
+void CliWindow::ShowBar(Bar bar, bool show) {
+    if (bar == Bar::Batch) status_.Show(show);
 }
 
 PasswordRead ReadPasswordFile(const std::string& path, std::string& password) {

@@ -1,14 +1,14 @@
-// The job's window on a command line: the settings come from the options,
-// message boxes become lines on stderr (the summary on stdout), questions
-// and prompts go to the terminal, and the two bars become one status line.
+// The batch's view on a command line: messages become lines on stderr (the
+// summary on stdout), questions and prompts go to the terminal, and the two
+// bars become one status line.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "cli/Options.h"
 #include "cli/Terminal.h"
 #include "job/Job.h"
 #include "job/JobWindow.h"
@@ -59,39 +59,37 @@ private:
     std::string drawn_;  // the text on screen, empty when none
 };
 
-class CliWindow : public JobWindow {
+class CliWindow : public JobView {
 public:
     // terminal prompts: whether PromptPassword may ask on the terminal.
-    CliWindow(Terminal& terminal, ArgPicker& picker, Replace replace, bool terminalPrompts,
-              bool confirmPrompts, bool progress)
-        : terminal_(terminal), picker_(picker), replace_(replace), terminalPrompts_(terminalPrompts),
-          confirmPrompts_(confirmPrompts), status_(progress) {}
+    CliWindow(Terminal& terminal, ArgPicker& picker, bool terminalPrompts, bool confirmPrompts, bool progress)
+        : terminal_(terminal), picker_(picker), terminalPrompts_(terminalPrompts), confirmPrompts_(confirmPrompts),
+          status_(progress) {}
 
-    ControlValues controls;  // the one password is its own confirmation
-
-    void UpdateData(Job& job, bool saveAndValidate) override;
-    MsgResult MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons) override;
+    void ShowMessage(const std::string& text) override;
+    // The summary is the program's output.
+    void ShowSummary(const std::string& text) override;
+    // Asked on the terminal; an ended input means No, which keeps the existing file.
+    bool AskYesNo(const std::string& text, const std::string& caption) override;
     bool PromptPassword(const std::string& label, std::string& password) override;
-    void SetBarColor(int, std::uint8_t, std::uint8_t, std::uint8_t) override {}
-    void SetBarRange(int id, std::int32_t lower, std::int32_t upper) override;
-    void SetBarPos(int id, std::int32_t pos) override;
-    void ShowControl(int id, bool show) override;
-    void EnableControl(int, bool) override {}
+    void SetBarColor(Bar, std::uint8_t, std::uint8_t, std::uint8_t) override {}
+    void SetBarRange(Bar bar, std::int32_t lower, std::int32_t upper) override;
+    void SetBarPos(Bar bar, std::int32_t pos) override;
+    void ShowBar(Bar bar, bool show) override;
+    void EnableButton(Button, bool) override {}
     C_PickerPane& Picker() override { return picker_; }
     void PumpEvents() override { status_.Draw(); }
-
     // The job whose file names the texts may hold: they are shown escaped.
-    void ShowNamesOf(const Job& job) { job_ = &job; }
+    void Attach(const Job* job) override { job_ = job; }
 
 private:
-    MsgResult AskYesNo(const std::string& text);
+    void Show(std::FILE* stream, const std::string& text);
     std::vector<std::string> Names() const;
 
     const Job* job_ = nullptr;
 
     Terminal& terminal_;
     ArgPicker& picker_;
-    Replace replace_;
     bool terminalPrompts_;
     bool confirmPrompts_;
     StatusLine status_;

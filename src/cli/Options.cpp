@@ -3,29 +3,35 @@
 #include <cstring>
 #include <getopt.h>
 
+#include "container/Formats.h"
+
 namespace ombrix::cli {
 
-const char* const kUsage =
-    "Usage: ombrix-cli encrypt [OPTIONS] FILE...\n"
-    "       ombrix-cli decrypt [OPTIONS] FILE...\n"
-    "Encrypt files into .kvr containers, or restore them, with a password.\n"
-    "\n"
-    "  -d, --dest DIR            every output into DIR (the \"specified directory\");\n"
-    "                            without it, each output goes into its file's own directory\n"
-    "  -p, --password-file F     the one password: the first line of F without its line end\n"
-    "                            (\"-\" reads standard input); an empty first line is the empty password\n"
-    "      --each                ask for a password for each file (needs a terminal)\n"
-    "      --delete              delete each original after its file was processed\n"
-    "      --replace ask|yes|no  the answer to the Replace question; default: ask when standard\n"
-    "                            input is a terminal, otherwise no (the numbered alternative)\n"
-    "  -q, --quiet               no progress display\n"
-    "  -h, --help                usage\n"
-    "      --version             \"ombrix-cli 1.0\"\n"
-    "\n"
-    "Without -p or --each the password is asked on the terminal.\n"
-    "Exit status: 0 when every file was processed (and with --delete every original deleted),\n"
-    "1 otherwise, 2 for a usage error. SIGINT, SIGTERM and SIGHUP stop the batch: the file in\n"
-    "progress gets no output, nothing more is deleted, and the program exits 130, 143 or 129.\n";
+std::string Usage() {
+    return "Usage: ombrix-cli encrypt [OPTIONS] FILE...\n"
+           "       ombrix-cli decrypt [OPTIONS] FILE...\n"
+           "Encrypt files into " +
+           container::SuffixList() +
+           " containers, or restore them, with a password.\n"
+           "\n"
+           "  -d, --dest DIR            every output into DIR (the \"specified directory\");\n"
+           "                            without it, each output goes into its file's own directory\n"
+           "  -p, --password-file F     the one password: the first line of F without its line end\n"
+           "                            (\"-\" reads standard input); an empty first line is the empty password\n"
+           "      --each                ask for a password for each file (needs a terminal)\n"
+           "      --delete              delete each original after its file was processed\n"
+           "      --replace ask|yes|no  the answer to the Replace question; default: ask when standard\n"
+           "                            input is a terminal, otherwise no (the numbered alternative)\n"
+           "  -q, --quiet               no progress display\n"
+           "  -h, --help                usage\n"
+           "      --version             \"ombrix-cli 1.0\"\n"
+           "\n"
+           "Without -p or --each the password is asked on the terminal.\n"
+           "Exit status: 0 when every file was processed (and with --delete every original deleted),\n"
+           "1 otherwise, 2 for a usage error. SIGINT, SIGTERM and SIGHUP stop the batch: the file in\n"
+           "progress gets no output, nothing more is deleted, and the program exits 130, 143 or 129.\n";
+}
+
 const char* const kVersion = "ombrix-cli 1.0\n";
 const char* const kHint = "Try 'ombrix-cli --help'.";
 

@@ -30,7 +30,8 @@ struct ParseResult {
 
 ParseResult Parse(int argc, char** argv);
 
-extern const char* const kUsage;
+// The --help text.
+std::string Usage();
 extern const char* const kVersion;
 extern const char* const kHint;
 

@@ -12,7 +12,7 @@
 #include "cli/Options.h"
 #include "cli/Printable.h"
 #include "cli/Terminal.h"
-#include "job/Job.h"
+#include "job/RunBatch.h"
 #include "job/Stop.h"
 
 namespace ombrix::cli {
@@ -48,7 +48,7 @@ int Run(int argc, char** argv) {
     if (!parsed.error.empty()) return Usage(parsed.error);
     Options& o = parsed.options;
     if (o.help) {
-        std::fputs(kUsage, stdout);
+        std::fputs(Usage().c_str(), stdout);
         return 0;
     }
     if (o.version) {
@@ -99,24 +99,22 @@ int Run(int argc, char** argv) {
     // A wrong password is asked again only where it was typed: never when it came from a file.
     const bool terminalPrompts = terminal.ok() && !o.passwordFile;
     const bool progress = !o.quiet && isatty(STDERR_FILENO);
-    CliWindow window(terminal, picker, o.replace, terminalPrompts, !o.decrypt, progress);
-    Job job(window);
-    window.ShowNamesOf(job);
-    job.OnInitDialog();
-    window.controls.confirm = password;
-    window.controls.password = std::move(password);
-    window.controls.encrypt = o.decrypt ? 1 : 0;
-    window.controls.same = o.dest ? 0 : 1;
-    window.controls.samePass = o.each ? 1 : 0;
-    window.controls.del = o.del ? 1 : 0;
-    job.UpdateData(true);
-    job.ProcessFlag = o.decrypt ? 1 : 0;
-    job.OnMainButton();
+    CliWindow window(terminal, picker, terminalPrompts, !o.decrypt, progress);
+    BatchSettings settings;
+    settings.process = o.decrypt ? Process::Decrypt : Process::Encrypt;
+    settings.destination = o.dest ? Destination::OneFolder : Destination::OwnFolders;
+    settings.passwordMode = o.each ? PasswordMode::EachFile : PasswordMode::OneForAll;
+    settings.password = std::move(password);
+    settings.deleteOriginals = o.del;
+    settings.replace = o.replace == Replace::Yes ? ReplacePolicy::Yes
+                       : o.replace == Replace::Ask ? ReplacePolicy::Ask
+                                                   : ReplacePolicy::No;
+    const BatchCounts counts = RunBatch(window, settings);
 
     // The batch stopped at the signal and showed its summary: 128 + the signal.
     EndIfStopped();
-    const bool allDone = job.ProcessedCount == job.SelectedCount;
-    const bool allDeleted = !o.del || job.DeletedCount == job.SelectedCount;
+    const bool allDone = counts.processed == counts.selected;
+    const bool allDeleted = !o.del || counts.deleted == counts.selected;
     return allDone && allDeleted ? 0 : 1;
 }
 

@@ -2,10 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <memory>
 #include <unistd.h>
-
-#include "job/Stop.h"
 
 namespace ombrix {
 namespace {
@@ -64,23 +61,31 @@ bool OutputFile::Close() {
 
 bool OutputFile::Sync() { return fsio::Sync(fd_.get()) == 0; }
 
-OutputFile::ReadBack OutputFile::Verify(const ContentDecoder& decode, const Digest128::Value& expected) {
+OutputFile::ReadBack OutputFile::Verify(const ContentDecoder& decode, const Digest128::Value& expected,
+                                        const std::function<bool()>& stop) {
     // Without the cached pages the read comes from the device where it can;
     // where it cannot, reading the cache still checks the decoding.
     (void)fsio::Advise(fd_.get(), POSIX_FADV_DONTNEED);
-    std::unique_ptr<unsigned char[]> buf(new unsigned char[fsio::kBlock]);
-    Digest128 content;
     std::int64_t offset = 0;
-    for (;;) {
-        if (StopRequested()) return ReadBack::Stopped;
-        long long n = fsio::ReadAt(fd_.get(), buf.get(), fsio::kBlock, offset);
-        if (n < 0) return ReadBack::Unreadable;
-        if (n == 0) break;
-        if (!decode(offset, buf.get(), static_cast<std::size_t>(n), content)) return ReadBack::Differs;
-        offset += n;
-    }
-    if (!decode(offset, buf.get(), 0, content)) return ReadBack::Differs;
-    return content.Final() == expected ? ReadBack::Same : ReadBack::Differs;
+    bool stopped = false, unreadable = false;
+    const auto read = [&](unsigned char* buf, std::size_t n) -> long long {
+        if (stop()) {
+            stopped = true;
+            return -1;
+        }
+        long long got = fsio::ReadAt(fd_.get(), buf, n, offset);
+        if (got < 0) {
+            unreadable = true;
+            return -1;
+        }
+        offset += got;
+        return got;
+    };
+    Digest128 content;
+    const bool decoded = decode(read, content);
+    if (stopped) return ReadBack::Stopped;
+    if (unreadable) return ReadBack::Unreadable;
+    return decoded && content.Final() == expected ? ReadBack::Same : ReadBack::Differs;
 }
 
 void OutputFile::TakeMode(mode_t inputMode) { (void)fsio::Chmod(fd_.get(), inputMode & 0777); }

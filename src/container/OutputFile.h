@@ -16,11 +16,11 @@
 
 namespace ombrix {
 
-// Turns an output's bytes back into the content they carry, block by block
-// from offset 0, adding that content to `content`. Called once more at the
-// end with n == 0. False when the bytes cannot be what was written.
-using ContentDecoder =
-    std::function<bool(std::int64_t offset, unsigned char* data, std::size_t n, Digest128& content)>;
+// Reads an output's bytes back through `read` (from offset 0; 0 at the end,
+// -1 on failure) and adds the content they carry to `content`. False when
+// the bytes cannot be what was written, or a read failed.
+using ContentDecoder = std::function<bool(const std::function<long long(unsigned char* buf, std::size_t n)>& read,
+                                          Digest128& content)>;
 
 class OutputFile {
 public:
@@ -48,8 +48,8 @@ public:
     enum class ReadBack { Same, Differs, Unreadable, Stopped };
     // Drops the synced output's cached pages, reads it back from storage and
     // compares the digest of what it decodes to with `expected`. Stops at
-    // the next block when a stop is requested.
-    ReadBack Verify(const ContentDecoder& decode, const Digest128::Value& expected);
+    // the next block when `stop` says so.
+    ReadBack Verify(const ContentDecoder& decode, const Digest128::Value& expected, const std::function<bool()>& stop);
 
     // The input's permission bits, without set-user-ID and set-group-ID. A
     // file system that refuses leaves the output private.

@@ -25,13 +25,13 @@ bool Job::DeleteOriginal() {
     // A stop asked for meanwhile deletes nothing more; the output stays.
     if (StopRequested()) return false;
     if (OutputVerified && DeleteIfUnchanged(SFilePath, SFileIdentity)) return true;
-    MessageBox("File ' " + SFilePath + " ' is Not Deleted Due to Access Failure.");
+    window_.ShowMessage("File ' " + SFilePath + " ' is Not Deleted Due to Access Failure.");
     return false;
 }
 
 void Job::OnMainButton() {
-    window_.EnableControl(IDC_MAIN_BUTTON, false);
-    window_.EnableControl(IDC_EXIT_BUTTON, false);
+    window_.EnableButton(Button::Main, false);
+    window_.EnableButton(Button::Exit, false);
     C_PickerPane& picker = window_.Picker();
     const std::int32_t n = picker.TotalFiles();
     SelectedCount = n;
@@ -39,14 +39,14 @@ void Job::OnMainButton() {
     ProcessedCount = 0;
     batchOutputs_.clear();
     UpdateData(true);
-    window_.SetBarRange(IDC_TOTAL_PROGRESS, 0, n);
-    window_.ShowControl(IDC_TOTAL_PROGRESS, true);
-    window_.SetBarPos(IDC_TOTAL_PROGRESS, 0);
+    window_.SetBarRange(Bar::Batch, 0, n);
+    window_.ShowBar(Bar::Batch, true);
+    window_.SetBarPos(Bar::Batch, 0);
 
     // After a stop request no further file starts; the summary still comes.
     std::string summary;
     if (ProcessFlag == 0) {
-        window_.SetBarPos(IDC_TOTAL_PROGRESS, 0);
+        window_.SetBarPos(Bar::Batch, 0);
         for (std::int32_t i = 0; i < n && !StopRequested(); ++i) {
             SuccessFlag = 0;
             std::string source = picker.FileSource(i);
@@ -54,7 +54,7 @@ void Job::OnMainButton() {
             SettingDestinationPath();
             Encryption();
             if (m_Delete == 1 && SuccessFlag == 1 && DeleteOriginal()) ++DeletedCount;
-            window_.SetBarPos(IDC_TOTAL_PROGRESS, i + 1);
+            window_.SetBarPos(Bar::Batch, i + 1);
         }
         summary = Summary("Selected File(s) : %ld , \n Encrypted File(s) : %ld, \n Deleted Files : %ld ",
                           SelectedCount, ProcessedCount, DeletedCount);
@@ -62,7 +62,7 @@ void Job::OnMainButton() {
         picker.EncryptTypes();
     }
     if (ProcessFlag == 1) {
-        window_.SetBarPos(IDC_TOTAL_PROGRESS, 0);
+        window_.SetBarPos(Bar::Batch, 0);
         for (std::int32_t i = 0; i < n && !StopRequested(); ++i) {
             SuccessFlag = 0;
             HeaderFlag = 0;
@@ -74,7 +74,7 @@ void Job::OnMainButton() {
                 SettingDestinationPath();
                 Decryption();
                 if (m_Delete == 1 && SuccessFlag == 1 && DeleteOriginal()) ++DeletedCount;
-                window_.SetBarPos(IDC_TOTAL_PROGRESS, i + 1);
+                window_.SetBarPos(Bar::Batch, i + 1);
             }
         }
         summary = Summary("Selected File(s) : %ld , \n Decrypted File(s) : %ld, \n Deleted Files : %ld ",
@@ -83,12 +83,15 @@ void Job::OnMainButton() {
         picker.DecryptTypes();
     }
 
-    window_.ShowControl(IDC_FILE_PROGRESS, false);
-    window_.ShowControl(IDC_TOTAL_PROGRESS, false);
-    MessageBox(summary, "Completed ");
+    // What the codecs kept for this batch (derived keys) ends with it.
+    codecs_.EndBatch();
+
+    window_.ShowBar(Bar::File, false);
+    window_.ShowBar(Bar::Batch, false);
+    window_.ShowSummary(summary);
     picker.ProcessOver();
-    window_.EnableControl(IDC_MAIN_BUTTON, true);
-    window_.EnableControl(IDC_EXIT_BUTTON, true);
+    window_.EnableButton(Button::Main, true);
+    window_.EnableButton(Button::Exit, true);
 }
 
 }  // namespace ombrix

@@ -1,7 +1,7 @@
 #include "job/Job.h"
 
-#include "container/Container.h"
 #include "container/FileIO.h"
+#include "container/kvr/Kvr.h"
 
 namespace ombrix {
 
@@ -11,19 +11,20 @@ void Job::OnInitDialog() {
     m_EncriptRadio = 0;
     m_SameRadio = 0;
     m_SamePassRadio = 0;
-    window_.EnableControl(IDC_MAIN_BUTTON, false);
+    window_.EnableButton(Button::Main, false);
     ProcessFlag = 0;
     SuccessFlag = 0;
-    PassCode = std::string(kPassCode);
-    FileCode = std::string(kFileCode);
-    window_.ShowControl(IDC_TOTAL_PROGRESS, false);
-    window_.ShowControl(IDC_FILE_PROGRESS, false);
+    // The record keeps the header terminators, though the codec writes its own.
+    PassCode = std::string(kvr::kPassCode);
+    FileCode = std::string(kvr::kFileCode);
+    window_.ShowBar(Bar::Batch, false);
+    window_.ShowBar(Bar::File, false);
     UpdateData(false);
 }
 
 bool Job::DeleteFile(const std::string& path) {
     if (fsio::Remove(path) != 0) {
-        MessageBox("File ' " + path + " ' is Not Deleted Due to Access Failure.");
+        window_.ShowMessage("File ' " + path + " ' is Not Deleted Due to Access Failure.");
         return false;
     }
     return true;
@@ -48,6 +49,12 @@ void ControlValues::Exchange(Job& job, bool toJob) {
     move(job.m_EncriptRadio, encrypt);
     move(job.m_SameRadio, same);
     move(job.m_SamePassRadio, samePass);
+}
+
+NameSplit SplitAtLastDot(const std::string& name) {
+    auto j = name.rfind('.');
+    if (j == std::string::npos) return {name, {}};
+    return {name.substr(0, j), name.substr(j + 1)};
 }
 
 std::string AppNameFromPath(const std::string& programPath) {

@@ -5,12 +5,15 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 #include <sys/types.h>
 #include <tuple>
 
+#include "container/Codec.h"
 #include "container/FileIO.h"
+#include "container/Formats.h"
 #include "job/JobWindow.h"
 
 namespace ombrix {
@@ -27,11 +30,6 @@ public:
     void UpdateData(bool saveAndValidate) { window_.UpdateData(*this, saveAndValidate); }
     // Removes one file; on failure shows the access-failure message. True when gone.
     bool DeleteFile(const std::string& path);
-    // A message box by the window's convention (empty caption = application name).
-    MsgResult MessageBox(const std::string& text, const std::string& caption = {},
-                         MsgButtons buttons = MsgButtons::Ok) {
-        return window_.MessageBox(text, caption, buttons);
-    }
 
     // --- file placement ---
     void SettingSourceAttributes(const std::string& source);
@@ -109,6 +107,13 @@ private:
     // Device, inode and modification time: a file rewritten since is no
     // longer the batch's own.
     std::set<std::tuple<dev_t, ino_t, std::int64_t>> batchOutputs_;
+    // One codec of each container format, for every batch of this job.
+    container::Codecs codecs_;
+    // The current file's format: chosen by placement when encrypting, by
+    // the container check when decrypting.
+    container::Codec* codec_ = &codecs_.Default();
+    // The current container, once the check has read its header.
+    std::unique_ptr<container::Reader> reader_;
 };
 
 // The values of the controls bound to the job, for windows that keep them
@@ -119,6 +124,14 @@ struct ControlValues {
     std::int32_t del = 0, encrypt = 0, same = 0, samePass = 0;
     void Exchange(Job& job, bool toJob);
 };
+
+// A file name split at its last dot: the name before it and the extension
+// after it (empty when the name ends with the dot). Without a dot: the whole
+// name and no extension.
+struct NameSplit {
+    std::string abName, ext;
+};
+NameSplit SplitAtLastDot(const std::string& name);
 
 // The application's name for captions: a program path's file name without
 // its directory and last extension.

@@ -30,14 +30,9 @@ void Job::SettingSourceAttributes(const std::string& source) {
         SFile = SFilePath.substr(i + 1);
         SFileParent = SFilePath.substr(0, i);
     }
-    auto j = SFile.rfind('.');
-    if (j == std::string::npos) {
-        SFileAbName = SFile;
-        SFileExt.clear();
-    } else {
-        SFileAbName = SFile.substr(0, j);
-        SFileExt = SFile.substr(j + 1);
-    }
+    NameSplit split = SplitAtLastDot(SFile);
+    SFileAbName = std::move(split.abName);
+    SFileExt = std::move(split.ext);
 }
 
 void Job::SettingDestinationPath() {
@@ -54,8 +49,10 @@ void Job::SettingDestinationPath() {
 
     std::string stem, tail;
     if (ProcessFlag == 0) {
-        stem = SFileAbName;
-        tail = ".kvr";
+        codec_ = &codecs_.Default();
+        container::NameParts name = codec_->ContainerName(SFile, SFileAbName);
+        stem = std::move(name.stem);
+        tail = std::move(name.tail);
     } else {
         stem = DFileAbName;
         if (!DFileExt.empty()) tail = "." + DFileExt;
@@ -81,7 +78,7 @@ void Job::SettingDestinationPath() {
         const std::string text = prefix + SFilePath + " ' ,' " + base + " ' Found.\n" +
                                  "To Replace The File Press 'YES' , To Create With ' " +
                                  DFileCompletePath + " ' Press 'NO' Button";
-        if (MessageBox(text, "Replace", MsgButtons::YesNo) == MsgResult::Yes) {
+        if (window_.AskYesNo(text, "Replace")) {
             DFileCompletePath = base;
             DFileReplace = true;
         }

@@ -1,5 +1,7 @@
 #include "picker/ListingModel.h"
 
+#include "container/Formats.h"
+
 #include <QApplication>
 #include <QHash>
 #include <QLocale>
@@ -31,9 +33,7 @@ ListingModel::ListingModel(QObject* parent) : QAbstractTableModel(parent) {
 }
 
 bool ListingModel::isContainerName(const QByteArray& nameBytes) {
-    if (nameBytes.size() < 4)
-        return false;
-    return qstricmp(nameBytes.constData() + nameBytes.size() - 4, ".kvr") == 0;
+    return container::IsContainerName(std::string_view(nameBytes.constData(), size_t(nameBytes.size())));
 }
 
 void ListingModel::setEntries(std::vector<DirEntry> entries) {

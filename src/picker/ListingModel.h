@@ -19,7 +19,7 @@ public:
     explicit ListingModel(QObject* parent = nullptr);
 
     void setEntries(std::vector<DirEntry> entries);
-    // Containers only: folders stay, files must end in ".kvr" in any case.
+    // Containers only: folders stay, files must end in a container suffix, in any case.
     void setContainersOnly(bool on);
     void setShowHidden(bool on);
     bool showHidden() const { return m_showHidden; }

@@ -1,5 +1,7 @@
 #include "picker/PickerPaneWidget.h"
 
+#include "container/Formats.h"
+
 #include "picker/DirListing.h"
 #include "dlgkit/Access.h"
 #include "dlgkit/Controls.h"
@@ -652,7 +654,7 @@ void PickerPaneWidget::picksUpdated() {
 
 void PickerPaneWidget::updateModeLabel() {
     if (m_decrypt) {
-        m_mode->setText("<b>Decrypt</b> \u2013 listing .kvr containers only");
+        m_mode->setText("<b>Decrypt</b> \u2013 listing " + QString::fromStdString(container::SuffixList()) + " containers only");
         m_mode->setStyleSheet("QLabel { background: #fbe9d0; color: #5a3300; padding: 2px 4px; }");
     } else {
         m_mode->setText("<b>Encrypt</b> \u2013 listing all files");

@@ -4,14 +4,11 @@
 #include "ui/AboutDlg.h"
 #include "ui/Resource.h"
 
+#include "picker/PickerPaneWidget.h"
+
 #include <QCoreApplication>
 #include <QPainter>
 #include <QShortcut>
-
-#include "ui/PlaceholderPicker.h"
-#ifdef OMBRIX_HAVE_PICKER
-#include "picker/PickerPaneWidget.h"
-#endif
 
 namespace ombrix::ui {
 
@@ -54,26 +51,18 @@ DialogTemplate MainTemplate()
 
 COmbrixDlg::PickerFactory DefaultPicker()
 {
-#ifdef OMBRIX_HAVE_PICKER
     return [](QWidget* parent) -> QWidget* { return new PickerPaneWidget(parent); };
-#else
-    return [](QWidget* parent) -> QWidget* { return new PlaceholderPicker(parent); };
-#endif
 }
+
+// The summary box's caption.
+constexpr const char* kSummaryCaption = "Completed ";
 
 }  // namespace
 
 COmbrixDlg::COmbrixDlg(PickerFactory picker)
     : Dialog(MainTemplate(),
              [f = picker ? std::move(picker) : DefaultPicker()](int id, QWidget* parent) -> QWidget* {
-                 if (id != IDC_PICKERPANE1)
-                     return nullptr;
-                 QWidget* w = f(parent);
-                 if (!dynamic_cast<C_PickerPane*>(w)) {
-                     delete w;  // no picker to talk to: one that picks nothing
-                     w = new PlaceholderPicker(parent);
-                 }
-                 return w;
+                 return id == IDC_PICKERPANE1 ? f(parent) : nullptr;
              }),
       job_(*this)
 {
@@ -145,14 +134,21 @@ void COmbrixDlg::UpdateData(Job& job, bool saveAndValidate)
 // Once a signal asked the program to stop, nobody may be there to answer
 // (logout): the job's boxes are not shown and take their cancelling answer.
 
-MsgResult COmbrixDlg::MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons)
+void COmbrixDlg::ShowMessage(const std::string& text)
 {
-    if (StopRequested())
-        return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
-    const int r = dlg::MessageBox(this, text, caption, buttons == MsgButtons::YesNo ? Buttons::YesNo : Buttons::Ok);
-    if (buttons == MsgButtons::Ok)
-        return MsgResult::Ok;
-    return r == IDYES ? MsgResult::Yes : MsgResult::No;
+    if (!StopRequested())
+        dlg::MessageBox(this, text);
+}
+
+void COmbrixDlg::ShowSummary(const std::string& text)
+{
+    if (!StopRequested())
+        dlg::MessageBox(this, text, kSummaryCaption);
+}
+
+bool COmbrixDlg::AskYesNo(const std::string& text, const std::string& caption)
+{
+    return !StopRequested() && dlg::MessageBox(this, text, caption, Buttons::YesNo) == IDYES;
 }
 
 bool COmbrixDlg::PromptPassword(const std::string& label, std::string& password)
@@ -166,39 +162,45 @@ bool COmbrixDlg::PromptPassword(const std::string& label, std::string& password)
     return false;
 }
 
-ProgressBar* COmbrixDlg::Bar(int id)
+ProgressBar* COmbrixDlg::BarControl(Bar bar)
 {
-    if (id == IDC_FILE_PROGRESS || id == IDC_TOTAL_PROGRESS)
-        return Item<ProgressBar>(id);
-    return nullptr;
+    return Item<ProgressBar>(bar == Bar::Batch ? IDC_TOTAL_PROGRESS : IDC_FILE_PROGRESS);
 }
 
-void COmbrixDlg::SetBarColor(int id, std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+void COmbrixDlg::SetBarColor(Bar bar, std::uint8_t red, std::uint8_t green, std::uint8_t blue)
 {
-    if (ProgressBar* b = Bar(id))
+    if (ProgressBar* b = BarControl(bar))
         b->SetColor(QColor(red, green, blue));
 }
 
-void COmbrixDlg::SetBarRange(int id, std::int32_t lower, std::int32_t upper)
+void COmbrixDlg::SetBarRange(Bar bar, std::int32_t lower, std::int32_t upper)
 {
-    if (ProgressBar* b = Bar(id))
+    if (ProgressBar* b = BarControl(bar))
         b->SetRange(lower, upper);
 }
 
-void COmbrixDlg::SetBarPos(int id, std::int32_t pos)
+void COmbrixDlg::SetBarPos(Bar bar, std::int32_t pos)
 {
-    if (ProgressBar* b = Bar(id))
+    if (ProgressBar* b = BarControl(bar))
         b->SetPos(pos);
 }
 
-void COmbrixDlg::ShowControl(int id, bool show) { ShowItem(id, show); }
-void COmbrixDlg::EnableControl(int id, bool enable) { EnableItem(id, enable); }
+void COmbrixDlg::ShowBar(Bar bar, bool show) { ShowItem(bar == Bar::Batch ? IDC_TOTAL_PROGRESS : IDC_FILE_PROGRESS, show); }
+
+void COmbrixDlg::EnableButton(Button button, bool enable)
+{
+    EnableItem(button == Button::Main ? IDC_MAIN_BUTTON : IDC_EXIT_BUTTON, enable);
+}
 
 C_PickerPane& COmbrixDlg::Picker()
 {
     if (!m_ActX)
         m_ActX = dynamic_cast<C_PickerPane*>(GetDlgItem(IDC_PICKERPANE1));
-    return *m_ActX;  // the control factory always makes a picker
+    if (!m_ActX) {
+        static NoPicker none;  // a factory made no picker: one that picks nothing
+        return none;
+    }
+    return *m_ActX;
 }
 
 void COmbrixDlg::PumpEvents()
@@ -358,7 +360,7 @@ void COmbrixDlg::OnKillfocusConfirmEdit()
     // Uses the members the last change read; the controls are not read here.
     if (job_.m_Confirm == job_.m_Password)
         return;
-    job_.MessageBox("PassWord Is Not Confirmed, Please Retype it.");
+    ShowMessage("PassWord Is Not Confirmed, Please Retype it.");
     job_.m_Confirm.clear();
     UpdateData(false);
 }

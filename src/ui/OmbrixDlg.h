@@ -28,13 +28,15 @@ public:
 
     // JobWindow
     void UpdateData(Job& job, bool saveAndValidate) override;
-    MsgResult MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons) override;
+    void ShowMessage(const std::string& text) override;
+    void ShowSummary(const std::string& text) override;
+    bool AskYesNo(const std::string& text, const std::string& caption) override;
     bool PromptPassword(const std::string& label, std::string& password) override;
-    void SetBarColor(int id, std::uint8_t red, std::uint8_t green, std::uint8_t blue) override;
-    void SetBarRange(int id, std::int32_t lower, std::int32_t upper) override;
-    void SetBarPos(int id, std::int32_t pos) override;
-    void ShowControl(int id, bool show) override;
-    void EnableControl(int id, bool enable) override;
+    void SetBarColor(Bar bar, std::uint8_t red, std::uint8_t green, std::uint8_t blue) override;
+    void SetBarRange(Bar bar, std::int32_t lower, std::int32_t upper) override;
+    void SetBarPos(Bar bar, std::int32_t pos) override;
+    void ShowBar(Bar bar, bool show) override;
+    void EnableButton(Button button, bool enable) override;
     C_PickerPane& Picker() override;
     void PumpEvents() override;
 
@@ -61,7 +63,7 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    dlg::ProgressBar* Bar(int id);
+    dlg::ProgressBar* BarControl(Bar bar);
 
     void OnDecryptRadio();
     void OnEachpassRadio();

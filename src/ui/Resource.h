@@ -1,8 +1,6 @@
 // Dialog, control, command and string ids of the program's windows.
 #pragma once
 
-#include "job/JobWindow.h"
-
 #include <string>
 
 namespace ombrix::ui {
@@ -31,10 +29,12 @@ enum : int {
     IDC_CONFIRM_LABEL = 1015,
     IDC_PASSWORD_EDIT = 1016,
     IDC_CONFIRM_EDIT = 1017,
-    // IDC_MAIN_BUTTON 1018 and IDC_EXIT_BUTTON 1019 come from the job.
+    IDC_MAIN_BUTTON = 1018,
+    IDC_EXIT_BUTTON = 1019,
     IDC_PICKERPANE1 = 1021,
     IDC_ABOUT_BUTTON = 1022,
-    // IDC_TOTAL_PROGRESS 1023 and IDC_FILE_PROGRESS 1024 come from the job.
+    IDC_TOTAL_PROGRESS = 1023,  // the batch bar
+    IDC_FILE_PROGRESS = 1024,   // the per-file bar
     IDC_HELP_BUTTON = 1031,
 
     // Password prompt.

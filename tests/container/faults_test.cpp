@@ -44,7 +44,7 @@ protected:
         for (const auto& row : rows) {
             SCOPED_TRACE(row.what);
             WriteFile(target, "old target");
-            w.QueueAnswer(MsgResult::Yes);
+            w.QueueAnswer(Answer::Yes);
             place();
             ASSERT_EQ(job.DFileCompletePath, target);
             w.ClearRecords();
@@ -126,7 +126,7 @@ TEST_F(FaultsTest, SourceShrinkingDuringThePassIsAReadError) {
     WriteFile(target, "old target");
     w.controls.samePass = 1;
     w.QueuePrompt("pw");
-    w.QueueAnswer(MsgResult::Yes);
+    w.QueueAnswer(Answer::Yes);
     w.onPrompt = [&] { ASSERT_EQ(::truncate(src.c_str(), 1000), 0); };
     Encrypt(src);
     EXPECT_EQ(w.boxes.back().text, "Error in Reading ' " + src + " '. Due to less disk space or bad clusters");

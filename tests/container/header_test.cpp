@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "container/Container.h"
+#include "container/kvr/Kvr.h"
 #include "job/Job.h"
 #include "support/Containers.h"
 #include "support/ScriptedWindow.h"

@@ -64,7 +64,7 @@ TEST_F(OutputTest, WrittenUnseenAndPrivateThenGivenTheInputsPermissions) {
         if (c.replace) {
             WriteFile(output, "old");
             ASSERT_EQ(::chmod(output.c_str(), 0666), 0);
-            w.QueueAnswer(MsgResult::Yes);
+            w.QueueAnswer(Answer::Yes);
         }
         const Texts before = folder.List();
         int checks = 0;
@@ -99,7 +99,7 @@ TEST_F(OutputTest, HiddenNamedTemporaryWhereUnnamedFilesAreUnsupported) {
         ASSERT_EQ(::chmod((folder / "a.txt").c_str(), 0640), 0);
         if (replace) {
             WriteFile(folder / "a.kvr", "old");
-            w.QueueAnswer(MsgResult::Yes);
+            w.QueueAnswer(Answer::Yes);
         }
         std::string temp;
         PlaceThenRun(folder / "a.txt", false, [&] {
@@ -172,7 +172,7 @@ TEST_F(OutputTest, NameTooLongIsRefusedBeforeAnythingIsWritten) {
         WriteFile(folder / c.input, c.decrypt ? ContainerBytes(c.storedName, "pw", "body") : "body");
         if (!c.existing.empty()) {
             WriteFile(folder / c.existing, "old");
-            w.QueueAnswer(MsgResult::No);
+            w.QueueAnswer(Answer::No);
         }
         const Texts before = folder.List();
         w.ClearRecords();
@@ -211,7 +211,7 @@ TEST_F(OutputTest, FinishedFileThatCannotTakeItsNameSaysWhy) {
         WriteFile(input, c.decrypt ? ContainerBytes("c.txt", "pw", "body") : "body");
         if (c.replace) {
             WriteFile(output, "old");
-            w.QueueAnswer(MsgResult::Yes);
+            w.QueueAnswer(Answer::Yes);
         }
         const Texts before = folder.List();
         w.ClearRecords();
@@ -234,7 +234,7 @@ TEST_F(OutputTest, FinishedFileThatCannotTakeItsNameSaysWhy) {
 TEST_F(OutputTest, ReplacingSyncsTheOutputFirst) {
     WriteFile(dir / "a.txt", "new");
     WriteFile(dir / "a.kvr", "old");
-    w.QueueAnswer(MsgResult::Yes);
+    w.QueueAnswer(Answer::Yes);
     int syncsBeforeRename = -1;
     PlaceThenRun(dir / "a.txt", false,
                  [&] { fsio::AtNth(Op::Rename, 1, [&] { syncsBeforeRename = fsio::Calls(Op::Sync); }); });
@@ -243,7 +243,7 @@ TEST_F(OutputTest, ReplacingSyncsTheOutputFirst) {
 
     // A failed sync leaves the old file in place.
     WriteFile(dir / "a.kvr", "old");
-    w.QueueAnswer(MsgResult::Yes);
+    w.QueueAnswer(Answer::Yes);
     w.ClearRecords();
     PlaceThenRun(dir / "a.txt", false, [] { fsio::FailNth(Op::Sync, 1, EIO); });
     EXPECT_EQ(job.SuccessFlag, 0);

@@ -163,7 +163,7 @@ TEST_F(PassesTest, EncryptionBarEndsAtHundredThroughEveryPercent) {
         EXPECT_EQ(w.FilePositions(), expected);
         ::unlink((dir / "f.kvr").c_str());
     }
-    const Texts prep{"Color(1024,240,0,0)", "Range(1024,0,100)", "Show(1024)"};
+    const Texts prep{"Color(file,240,0,0)", "Range(file,0,100)", "Show(file)"};
     auto first = std::find(w.events.begin(), w.events.end(), prep[0]);
     ASSERT_GE(w.events.end() - first, 3);
     EXPECT_EQ(Texts(first, first + 3), prep);
@@ -204,10 +204,10 @@ TEST_F(PassesTest, RefusedBeforeAnythingIsWritten) {
         std::string message;
     } refusals[] = {
         {"encrypting a container onto itself",
-         [&] { w.QueueAnswer(MsgResult::Yes); Encrypt(xk); },
+         [&] { w.QueueAnswer(Answer::Yes); Encrypt(xk); },
          "' " + xk + " ' is not Encrypted : the output ' " + xk + " ' is the file itself"},
         {"decrypting onto the container itself",
-         [&] { w.QueueAnswer(MsgResult::Yes); Decrypt(xk); },
+         [&] { w.QueueAnswer(Answer::Yes); Decrypt(xk); },
          "' " + xk + " ' is not Decrypted : the output ' " + xk + " ' is the file itself"},
         {"a name with the name marker", [&] { Encrypt(dir / "bad!hsc.txt"); },
          "' " + (dir / "bad!hsc.txt") + " ' is not Encrypted : a .kvr container cannot carry \"!hsc\" or \"!hsm\" in a file name"},
@@ -252,7 +252,7 @@ TEST_F(PassesTest, MissingSourceAndFolderGiveBothMessagesAndNoFile) {
 TEST_F(PassesTest, ReplaceKeepsTheOldFileUntilTheNewOneIsWhole) {
     WriteFile(dir / "a.txt", "new contents");
     WriteFile(dir / "a.kvr", "old contents");
-    w.QueueAnswer(MsgResult::Yes);
+    w.QueueAnswer(Answer::Yes);
     w.onBox = [&](const Box& box) {
         if (box.caption == "Replace") return;
         FAIL() << box.text;
@@ -272,7 +272,7 @@ TEST_F(PassesTest, ReplaceKeepsTheOldFileUntilTheNewOneIsWhole) {
 TEST_F(PassesTest, NumberedAlternativeNeverClobbersAFileThatAppeared) {
     WriteFile(dir / "a.txt", "data");
     WriteFile(dir / "a.kvr", "existing");
-    w.QueueAnswer(MsgResult::No);
+    w.QueueAnswer(Answer::No);
     job.SettingSourceAttributes(dir / "a.txt");
     job.SettingDestinationPath();
     ASSERT_EQ(job.DFileCompletePath, dir / "a1.kvr");

@@ -1,33 +1,19 @@
-// Fuzz target for the header check and parse: any bytes as the start of a
-// ".kvr" file. Built as a libFuzzer target with clang, and replayed over the
-// seed corpus by an ordinary test.
+// Fuzz target for the ".kvr" header reader: any bytes as the start of a
+// ".kvr" file, through the codec's scan and parse and the split of the
+// stored name that placement uses. Built as a libFuzzer target with clang,
+// and replayed over the seed corpus by an ordinary test.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
-#include "container/Container.h"
+#include "container/kvr/Kvr.h"
 #include "job/Job.h"
-#include "picker/PickerPane.h"
 
 namespace {
 
 using namespace ombrix;
-
-class SilentWindow : public JobWindow {
-public:
-    void UpdateData(Job&, bool) override {}
-    MsgResult MessageBox(const std::string&, const std::string&, MsgButtons) override { return MsgResult::No; }
-    bool PromptPassword(const std::string&, std::string& p) override { p.clear(); return false; }
-    void SetBarColor(int, std::uint8_t, std::uint8_t, std::uint8_t) override {}
-    void SetBarRange(int, std::int32_t, std::int32_t) override {}
-    void SetBarPos(int, std::int32_t) override {}
-    void ShowControl(int, bool) override {}
-    void EnableControl(int, bool) override {}
-    C_PickerPane& Picker() override { return picker; }
-    void PumpEvents() override {}
-    NoPicker picker;
-};
+using namespace ombrix::kvr;
 
 void Require(bool ok) {
     if (!ok) std::abort();
@@ -44,17 +30,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (scan.status != HeaderScan::Status::Found) return 0;
     Require(scan.bodyOffset <= static_cast<std::int64_t>(size));
 
-    SilentWindow window;
-    Job job(window);
-    job.SettingHeaderAttributes(scan.decoded);
-    Require(job.DFile == StoredName(scan.decoded));
-    Require(job.DFile.size() <= scan.decoded.size());
-    Require(job.HeaderPassword.size() <= scan.decoded.size());
-    const std::string joined = job.DFileExt.empty() && job.DFile.find('.') == std::string::npos
-                                   ? job.DFileAbName
-                                   : job.DFileAbName + "." + job.DFileExt;
-    Require(joined == job.DFile);
+    const container::StoredHeader stored = ParseHeader(scan.decoded);
+    Require(stored.name == StoredName(scan.decoded));
+    Require(stored.name.size() <= scan.decoded.size());
+    Require(stored.password.size() <= scan.decoded.size());
+    const NameSplit split = SplitAtLastDot(stored.name);
+    const std::string joined = split.ext.empty() && stored.name.find('.') == std::string::npos
+                                   ? split.abName
+                                   : split.abName + "." + split.ext;
+    Require(joined == stored.name);
     // What passes as safe can only name a file inside its folder.
-    if (StoredNameIsSafe(job.DFile)) Require(job.DFile.find('/') == std::string::npos && job.DFile != "..");
+    if (StoredNameIsSafe(stored.name)) Require(stored.name.find('/') == std::string::npos && stored.name != "..");
     return 0;
 }

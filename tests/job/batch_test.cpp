@@ -34,7 +34,7 @@ TEST_F(BatchTest, EncryptBatchWithDeleteKeepsTheOriginalThatFailed) {
     job.OnMainButton();
 
     EXPECT_EQ(w.Texts(), (Texts{"' " + (dir / "b.txt") + " ' is not Encrypted ", Summary(false, 3, 2, 2)}));
-    EXPECT_EQ(w.boxes.back().caption, "Completed ");
+    EXPECT_EQ(w.boxes.back().kind, Box::Summary);
     EXPECT_EQ(dir.List(), (Texts{"a.kvr", "b.txt", "c.kvr"}));
     EXPECT_EQ(ReadFile(dir / "c.kvr"), ContainerBytes("c.txt", "pc", "contents of c.txt"));
     EXPECT_EQ(w.TotalPositions(), (std::vector<int>{0, 0, 1, 2, 3}));
@@ -43,11 +43,11 @@ TEST_F(BatchTest, EncryptBatchWithDeleteKeepsTheOriginalThatFailed) {
     EXPECT_EQ(job.DeletedCount, 2);
 
     const Texts start(w.events.begin(), w.events.begin() + 7);
-    EXPECT_EQ(start, (Texts{"Disable(1018)", "Disable(1019)", "TotalFiles", "UpdateData(TRUE)", "Range(1023,0,3)",
-                            "Show(1023)", "Total(0)"}));
-    EXPECT_EQ(From("DecryptTypes"), (Texts{"DecryptTypes", "EncryptTypes", "Hide(1024)", "Hide(1023)",
-                                           "Box(" + Summary(false, 3, 2, 2) + ")", "ProcessOver", "Enable(1018)",
-                                           "Enable(1019)"}));
+    EXPECT_EQ(start, (Texts{"Disable(main)", "Disable(exit)", "TotalFiles", "UpdateData(TRUE)", "Range(batch,0,3)",
+                            "Show(batch)", "Total(0)"}));
+    EXPECT_EQ(From("DecryptTypes"), (Texts{"DecryptTypes", "EncryptTypes", "Hide(file)", "Hide(batch)",
+                                           "Summary(" + Summary(false, 3, 2, 2) + ")", "ProcessOver", "Enable(main)",
+                                           "Enable(exit)"}));
     // An original goes only after its output and folder were synced.
     EXPECT_GE(fsio::Calls(fsio::Op::Sync), 4);
 }
@@ -72,9 +72,9 @@ TEST_F(BatchTest, DecryptBatchSkipsWhatIsNotAContainer) {
     EXPECT_FALSE(Exists(dir / "three.txt"));
     // No advance for a skipped file; i + 1 for one that passed the check, done or not.
     EXPECT_EQ(w.TotalPositions(), (std::vector<int>{0, 0, 1, 3, 5}));
-    EXPECT_EQ(From("EncryptTypes"), (Texts{"EncryptTypes", "DecryptTypes", "Hide(1024)", "Hide(1023)",
-                                           "Box(" + Summary(true, 5, 2, 0) + ")", "ProcessOver", "Enable(1018)",
-                                           "Enable(1019)"}));
+    EXPECT_EQ(From("EncryptTypes"), (Texts{"EncryptTypes", "DecryptTypes", "Hide(file)", "Hide(batch)",
+                                           "Summary(" + Summary(true, 5, 2, 0) + ")", "ProcessOver", "Enable(main)",
+                                           "Enable(exit)"}));
 }
 
 TEST_F(BatchTest, RefusedDeletionIsReportedAndNotCounted) {
@@ -124,11 +124,11 @@ TEST_F(BatchTest, NoFilesStillEndsWithTheModeCallsAndTheSummary) {
         w.ClearRecords();
         job.ProcessFlag = process;
         job.OnMainButton();
-        const std::string box = "Box(" + Summary(process == 1, 0, 0, 0) + ")";
-        const Texts end = process == 0 ? Texts{"DecryptTypes", "EncryptTypes", "Hide(1024)", "Hide(1023)", box,
-                                               "ProcessOver", "Enable(1018)", "Enable(1019)"}
-                                       : Texts{"EncryptTypes", "DecryptTypes", "Hide(1024)", "Hide(1023)", box,
-                                               "ProcessOver", "Enable(1018)", "Enable(1019)"};
+        const std::string box = "Summary(" + Summary(process == 1, 0, 0, 0) + ")";
+        const Texts end = process == 0 ? Texts{"DecryptTypes", "EncryptTypes", "Hide(file)", "Hide(batch)", box,
+                                               "ProcessOver", "Enable(main)", "Enable(exit)"}
+                                       : Texts{"EncryptTypes", "DecryptTypes", "Hide(file)", "Hide(batch)", box,
+                                               "ProcessOver", "Enable(main)", "Enable(exit)"};
         EXPECT_EQ(Texts(w.events.end() - 8, w.events.end()), end);
         EXPECT_EQ(w.boxes.back().text, process == 0 ? "Selected File(s) : 0 , \n Encrypted File(s) : 0, \n Deleted Files : 0 "
                                                     : "Selected File(s) : 0 , \n Decrypted File(s) : 0, \n Deleted Files : 0 ");
@@ -178,7 +178,7 @@ TEST_F(BatchTest, OutputsOfTheSameBatchAreNeverReplacedInIt) {
     WriteFile(dir / "report.doc", "doc");
     WriteFile(out + "/report.kvr", "from before");
     w.picker.paths = {dir / "report.txt", dir / "report.doc"};
-    w.QueueAnswer(MsgResult::Yes);  // asked once, for the file from before
+    w.QueueAnswer(Answer::Yes);  // asked once, for the file from before
     job.OnMainButton();
     EXPECT_EQ(w.Texts().size(), 2u);
     EXPECT_EQ(w.boxes[0].caption, "Replace");
@@ -201,7 +201,7 @@ TEST_F(BatchTest, OutputsOfTheSameBatchAreNeverReplacedInIt) {
     WriteFile(dir / "three.kvr", ContainerBytes("same.txt", "pw", "third"));
     w.picker.paths = {dir / "three.kvr"};
     w.ClearRecords();
-    w.QueueAnswer(MsgResult::Yes);
+    w.QueueAnswer(Answer::Yes);
     job.OnMainButton();
     EXPECT_EQ(w.boxes.size(), 2u);
     EXPECT_EQ(ReadFile(out + "/same.txt"), "third");

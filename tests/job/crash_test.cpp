@@ -83,7 +83,7 @@ TEST_F(CrashTest, KilledAnywhereLeavesNoPartialFileAndLosesNothing) {
         int status = InChild([&] {
             fsio::ResetFaults();
             fsio::AtNth(c.op, c.nth, [] { ::raise(SIGKILL); });
-            if (c.replace) w.QueueAnswer(MsgResult::Yes);
+            if (c.replace) w.QueueAnswer(Answer::Yes);
             w.picker.paths = {input};
             w.controls.del = 1;
             job.ProcessFlag = c.decrypt ? 1 : 0;

@@ -24,7 +24,7 @@ TEST(JobRecord, ConstructionThenWindowInitialisation) {
     EXPECT_EQ(job.SuccessFlag, 0);
     EXPECT_EQ(job.PassCode, "$kvp$kvp$kvp$kvp");
     EXPECT_EQ(job.FileCode, "$kvf$kvf$kvf$kvf");
-    EXPECT_EQ(w.events, (Texts{"Disable(1018)", "Hide(1023)", "Hide(1024)", "UpdateData(FALSE)"}));
+    EXPECT_EQ(w.events, (Texts{"Disable(main)", "Hide(batch)", "Hide(file)", "UpdateData(FALSE)"}));
     EXPECT_EQ(w.controls.encrypt, 0);
     EXPECT_TRUE(w.picker.calls.empty());  // the picker is told nothing at start-up
 }
@@ -41,7 +41,7 @@ TEST_F(DeleteFileTest, RemovesOrSaysWhyNot) {
         SCOPED_TRACE(path);
         w.ClearRecords();
         EXPECT_FALSE(job.DeleteFile(path));
-        const Box expected{"File ' " + path + " ' is Not Deleted Due to Access Failure.", "", MsgButtons::Ok};
+        const Box expected{"File ' " + path + " ' is Not Deleted Due to Access Failure.", "", Box::Message};
         EXPECT_EQ(w.boxes, std::vector<Box>{expected});
     }
 }

@@ -86,28 +86,28 @@ TEST_F(PlacementTest, ChoosesTheFolderAndTheName) {
 TEST_F(PlacementTest, ExistingOutputAsksToReplace) {
     WriteFile(dir / "a.txt", "x");
     WriteFile(dir / "a.kvr", "old");
-    for (MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
+    for (Answer answer : {Answer::Yes, Answer::No}) {
         w.ClearRecords();
         w.QueueAnswer(answer);
         const std::string out = Place(dir / "a.txt");
-        const Box expected{Question(dir / "a.kvr", dir / "a1.kvr"), "Replace", MsgButtons::YesNo};
+        const Box expected{Question(dir / "a.kvr", dir / "a1.kvr"), "Replace", Box::Question};
         EXPECT_EQ(w.boxes, std::vector<Box>{expected});
-        EXPECT_EQ(out, answer == MsgResult::Yes ? dir / "a.kvr" : dir / "a1.kvr");
-        EXPECT_EQ(job.DFileReplace, answer == MsgResult::Yes);
+        EXPECT_EQ(out, answer == Answer::Yes ? dir / "a.kvr" : dir / "a1.kvr");
+        EXPECT_EQ(job.DFileReplace, answer == Answer::Yes);
     }
 }
 
 TEST_F(PlacementTest, OffersTheFirstFreeNumberAndNamesTheBase) {
     WriteFile(dir / "a.txt", "x");
     for (auto name : {"a.kvr", "a1.kvr", "a2.kvr"}) WriteFile(dir / name, "old");
-    w.QueueAnswer(MsgResult::No);
+    w.QueueAnswer(Answer::No);
     EXPECT_EQ(Place(dir / "a.txt"), dir / "a3.kvr");
     EXPECT_EQ(w.Texts(), Texts{Question(dir / "a.kvr", dir / "a3.kvr")});
 
     // Past nine the number is decimal, and the search ends on a free name.
     for (int i = 3; i <= 12; ++i) WriteFile(dir / ("a" + std::to_string(i) + ".kvr"), "old");
     w.ClearRecords();
-    w.QueueAnswer(MsgResult::No);
+    w.QueueAnswer(Answer::No);
     EXPECT_EQ(Place(dir / "a.txt"), dir / "a13.kvr");
 
     // A stored name without extension gets its number at the end.
@@ -116,7 +116,7 @@ TEST_F(PlacementTest, OffersTheFirstFreeNumberAndNamesTheBase) {
     job.DFileExt = "";
     WriteFile(dir / "README", "old");
     w.ClearRecords();
-    w.QueueAnswer(MsgResult::No);
+    w.QueueAnswer(Answer::No);
     EXPECT_EQ(Place(dir / "c.kvr"), dir / "README1");
     EXPECT_EQ(w.Texts(), Texts{Question(dir / "README", dir / "README1", true)});
 }
@@ -124,7 +124,7 @@ TEST_F(PlacementTest, OffersTheFirstFreeNumberAndNamesTheBase) {
 TEST_F(PlacementTest, TheExistingFileStaysOpenWhileTheQuestionIsAsked) {
     WriteFile(dir / "a.txt", "x");
     WriteFile(dir / "a.kvr", "old");
-    w.QueueAnswer(MsgResult::No);
+    w.QueueAnswer(Answer::No);
     bool held = false;
     w.onBox = [&](const Box&) {
         held = false;

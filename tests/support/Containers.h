@@ -3,9 +3,11 @@
 
 #include <string>
 
-#include "container/Container.h"
+#include "container/kvr/Kvr.h"
 
 namespace ombrix::test {
+
+using namespace ombrix::kvr;
 
 inline std::string EncodedBody(std::string body) {
     EncodeBody(reinterpret_cast<unsigned char*>(body.data()), body.size());

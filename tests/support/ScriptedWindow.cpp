@@ -17,20 +17,30 @@ void ScriptedWindow::UpdateData(Job& job, bool saveAndValidate) {
     controls.Exchange(job, saveAndValidate);
 }
 
-MsgResult ScriptedWindow::MessageBox(const std::string& text, const std::string& caption,
-                                     MsgButtons buttons) {
-    Box box{text, caption, buttons};
+namespace {
+
+const char* Name(Bar bar) { return bar == Bar::Batch ? "batch" : "file"; }
+
+}  // namespace
+
+void ScriptedWindow::Record(Box box) {
     boxes.push_back(box);
-    events.push_back("Box(" + text + ")");
+    events.push_back((box.kind == Box::Summary ? "Summary(" : "Box(") + box.text + ")");
     if (onBox) onBox(box);
-    if (buttons == MsgButtons::Ok) return MsgResult::Ok;
+}
+
+void ScriptedWindow::ShowMessage(const std::string& text) { Record({text, "", Box::Message}); }
+void ScriptedWindow::ShowSummary(const std::string& text) { Record({text, "", Box::Summary}); }
+
+bool ScriptedWindow::AskYesNo(const std::string& text, const std::string& caption) {
+    Record({text, caption, Box::Question});
     if (answers_.empty()) {
         ADD_FAILURE() << "unexpected question: " << text;
-        return MsgResult::No;
+        return false;
     }
-    MsgResult r = answers_.front();
+    Answer a = answers_.front();
     answers_.pop_front();
-    return r;
+    return a == Answer::Yes;
 }
 
 bool ScriptedWindow::PromptPassword(const std::string& label, std::string& password) {
@@ -49,31 +59,29 @@ bool ScriptedWindow::PromptPassword(const std::string& label, std::string& passw
     return true;
 }
 
-void ScriptedWindow::SetBarColor(int id, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    events.push_back("Color(" + std::to_string(id) + "," + std::to_string(r) + "," + std::to_string(g) +
-                     "," + std::to_string(b) + ")");
+void ScriptedWindow::SetBarColor(Bar bar, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    events.push_back(std::string("Color(") + Name(bar) + "," + std::to_string(r) + "," + std::to_string(g) + "," +
+                     std::to_string(b) + ")");
 }
 
-void ScriptedWindow::SetBarRange(int id, std::int32_t lower, std::int32_t upper) {
-    events.push_back("Range(" + std::to_string(id) + "," + std::to_string(lower) + "," +
-                     std::to_string(upper) + ")");
+void ScriptedWindow::SetBarRange(Bar bar, std::int32_t lower, std::int32_t upper) {
+    events.push_back(std::string("Range(") + Name(bar) + "," + std::to_string(lower) + "," + std::to_string(upper) +
+                     ")");
 }
 
-void ScriptedWindow::SetBarPos(int id, std::int32_t pos) {
-    positions_.emplace_back(id, pos);
-    if (id == IDC_TOTAL_PROGRESS) events.push_back("Total(" + std::to_string(pos) + ")");
+void ScriptedWindow::SetBarPos(Bar bar, std::int32_t pos) {
+    positions_.emplace_back(bar, pos);
+    if (bar == Bar::Batch) events.push_back("Total(" + std::to_string(pos) + ")");
 }
 
-void ScriptedWindow::ShowControl(int id, bool show) {
-    if (id == IDC_TOTAL_PROGRESS) shown[0] = show;
-    if (id == IDC_FILE_PROGRESS) shown[1] = show;
-    events.push_back((show ? "Show(" : "Hide(") + std::to_string(id) + ")");
+void ScriptedWindow::ShowBar(Bar bar, bool show) {
+    shown[bar == Bar::Batch ? 0 : 1] = show;
+    events.push_back((show ? "Show(" : "Hide(") + std::string(Name(bar)) + ")");
 }
 
-void ScriptedWindow::EnableControl(int id, bool enable) {
-    if (id == IDC_MAIN_BUTTON) enabled[0] = enable;
-    if (id == IDC_EXIT_BUTTON) enabled[1] = enable;
-    events.push_back((enable ? "Enable(" : "Disable(") + std::to_string(id) + ")");
+void ScriptedWindow::EnableButton(Button button, bool enable) {
+    enabled[button == Button::Main ? 0 : 1] = enable;
+    events.push_back((enable ? "Enable(" : "Disable(") + std::string(button == Button::Main ? "main" : "exit") + ")");
 }
 
 void ScriptedWindow::ClearRecords() {
@@ -85,15 +93,15 @@ void ScriptedWindow::ClearRecords() {
 
 std::vector<int> ScriptedWindow::FilePositions() const {
     std::vector<int> v;
-    for (auto [id, pos] : positions_)
-        if (id == IDC_FILE_PROGRESS) v.push_back(pos);
+    for (auto [bar, pos] : positions_)
+        if (bar == Bar::File) v.push_back(pos);
     return v;
 }
 
 std::vector<int> ScriptedWindow::TotalPositions() const {
     std::vector<int> v;
-    for (auto [id, pos] : positions_)
-        if (id == IDC_TOTAL_PROGRESS) v.push_back(pos);
+    for (auto [bar, pos] : positions_)
+        if (bar == Bar::Batch) v.push_back(pos);
     return v;
 }
 

@@ -17,11 +17,16 @@ namespace ombrix::test {
 // What the controls show; UpdateData moves it to and from the job.
 using Controls = ControlValues;
 
+// What the job showed or asked: a message, the summary, or a Yes/No question
+// (with its caption).
 struct Box {
+    enum Kind { Message, Summary, Question };
     std::string text, caption;
-    MsgButtons buttons = MsgButtons::Ok;
+    Kind kind = Message;
     bool operator==(const Box&) const = default;
 };
+
+enum class Answer { Yes, No };
 
 // A prompt answer: OK with a password, or cancel (nullopt).
 using PromptAnswer = std::optional<std::string>;
@@ -32,7 +37,7 @@ public:
     ~ScriptedWindow() override;  // fails the test on unused answers
 
     // Queues.
-    void QueueAnswer(MsgResult yesOrNo) { answers_.push_back(yesOrNo); }
+    void QueueAnswer(Answer yesOrNo) { answers_.push_back(yesOrNo); }
     void QueuePrompt(PromptAnswer answer) { prompts_.push_back(std::move(answer)); }
     // Runs while a prompt is shown, before it is answered.
     std::function<void()> onPrompt;
@@ -42,7 +47,7 @@ public:
     std::vector<Box> boxes;
     std::vector<std::string> promptLabels;
     std::vector<std::string> events;  // every call, as text, in order
-    std::vector<int> FilePositions() const;   // SetBarPos on the per-file bar
+    std::vector<int> FilePositions() const;   // SetBarPos on the file bar
     std::vector<int> TotalPositions() const;  // SetBarPos on the batch bar
     std::vector<std::string> Texts() const;   // the boxes' texts
     void ClearRecords();  // forgets boxes, prompts, events and bar positions
@@ -56,20 +61,26 @@ public:
 
     // JobWindow
     void UpdateData(Job& job, bool saveAndValidate) override;
-    MsgResult MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons) override;
+    void ShowMessage(const std::string& text) override;
+    void ShowSummary(const std::string& text) override;
+    bool AskYesNo(const std::string& text, const std::string& caption) override;
     bool PromptPassword(const std::string& label, std::string& password) override;
-    void SetBarColor(int id, std::uint8_t r, std::uint8_t g, std::uint8_t b) override;
-    void SetBarRange(int id, std::int32_t lower, std::int32_t upper) override;
-    void SetBarPos(int id, std::int32_t pos) override;
-    void ShowControl(int id, bool show) override;
-    void EnableControl(int id, bool enable) override;
+    void SetBarColor(Bar bar, std::uint8_t r, std::uint8_t g, std::uint8_t b) override;
+    void SetBarRange(Bar bar, std::int32_t lower, std::int32_t upper) override;
+    void SetBarPos(Bar bar, std::int32_t pos) override;
+    void ShowBar(Bar bar, bool show) override;
+    void EnableButton(Button button, bool enable) override;
     C_PickerPane& Picker() override { return picker; }
     void PumpEvents() override { ++pumps; }
+    void Attach(const Job* job) override { attached = job; }
+    const Job* attached = nullptr;
 
 private:
-    std::deque<MsgResult> answers_;
+    void Record(Box box);
+
+    std::deque<Answer> answers_;
     std::deque<PromptAnswer> prompts_;
-    std::vector<std::pair<int, int>> positions_;
+    std::vector<std::pair<Bar, int>> positions_;
 };
 
 }  // namespace ombrix::test

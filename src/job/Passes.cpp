@@ -1,7 +1,8 @@
-// The encryption and decryption passes. Block I/O in one pass over the
-// input; the output is written unnamed beside its final name and takes that
-// name only when complete, so a failure, a stop or a crash never leaves a
-// partial file and never costs an existing one.
+// The encryption and decryption passes, whatever the container format: the
+// codec turns bytes into bytes, the pass does the files. Block I/O in one
+// pass over the input; the output is written unnamed beside its final name
+// and takes that name only when complete, so a failure, a stop or a crash
+// never leaves a partial file and never costs an existing one.
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -12,7 +13,7 @@
 #include <optional>
 #include <unistd.h>
 
-#include "container/Container.h"
+#include "container/Codec.h"
 #include "container/FileIO.h"
 #include "container/OutputFile.h"
 #include "job/Job.h"
@@ -21,7 +22,8 @@
 namespace ombrix {
 namespace {
 
-bool Contains(const std::string& s, std::string_view what) { return s.find(what) != std::string::npos; }
+using container::Result;
+using container::Stream;
 
 // The per-file bar shows each integer percentage that a byte-by-byte copy
 // would reach, once, in order; 0 is never set.
@@ -29,10 +31,10 @@ class FileBar {
 public:
     FileBar(JobWindow& window, std::chrono::milliseconds pumpEvery)
         : window_(window), pumpEvery_(pumpEvery), lastPump_(std::chrono::steady_clock::now()) {
-        window_.SetBarColor(IDC_FILE_PROGRESS, 240, 0, 0);
-        window_.SetBarRange(IDC_FILE_PROGRESS, 0, 100);
-        window_.ShowControl(IDC_FILE_PROGRESS, true);
-        window_.SetBarPos(IDC_FILE_PROGRESS, 0);
+        window_.SetBarColor(Bar::File, 240, 0, 0);
+        window_.SetBarRange(Bar::File, 0, 100);
+        window_.ShowBar(Bar::File, true);
+        window_.SetBarPos(Bar::File, 0);
     }
 
     void SetTotal(std::int64_t total) { total_ = total; }
@@ -63,7 +65,7 @@ private:
                                 static_cast<unsigned __int128>(total_));
     }
     void Show(int p) {
-        window_.SetBarPos(IDC_FILE_PROGRESS, p);
+        window_.SetBarPos(Bar::File, p);
         shown_ = p;
     }
 
@@ -117,66 +119,84 @@ public:
         src_ = OpenSource(job_.SFilePath);
         if (src_.fd.ok()) {
             if (std::string refusal = TargetRefusal(); !refusal.empty()) {
-                job_.MessageBox(refusal);
+                job_.Window().ShowMessage(refusal);
                 return false;
             }
         }
         out_.emplace(job_.DFileCompletePath);
         const std::string& destDir = job_.m_SameRadio == 0 ? job_.DFilePath : job_.SFileParent;
-        if (!src_.fd.ok()) job_.MessageBox("The Sorce File '" + job_.SFilePath + "' Does Not Exist");
-        if (!out_->ok()) job_.MessageBox("The Destination Directory '" + destDir + "' Does Not Exist ");
+        if (!src_.fd.ok()) job_.Window().ShowMessage("The Sorce File '" + job_.SFilePath + "' Does Not Exist");
+        if (!out_->ok()) job_.Window().ShowMessage("The Destination Directory '" + destDir + "' Does Not Exist ");
         return src_.fd.ok() && out_->ok();
     }
 
     std::int64_t SourceSize() const { return src_.id.size; }
+
+    // The password to try first, read from the controls at this moment: the
+    // window's, or the one typed at the file's prompt. A cancelled prompt
+    // fails the pass.
+    bool FirstPassword(std::string& password) {
+        job_.UpdateData(true);
+        password = job_.m_Password;
+        if (job_.m_SamePassRadio == 1 && !job_.Window().PromptPassword("File --> " + job_.SFilePath, password)) {
+            Fail(notDone);
+            return false;
+        }
+        return true;
+    }
 
     // The failure sequence: close both, remove the unfinished output, say why.
     void Fail(const std::string& message) {
         job_.SuccessFlag = 0;
         src_.fd.reset();
         out_->Discard([this](const std::string& path) { job_.DeleteFile(path); });
-        job_.MessageBox(message);
+        job_.Window().ShowMessage(message);
     }
 
-    // Writes head, then the input from offset `from` to its end, shifted,
+    // Runs the codec (`code`) over the input from offset `from` to its end
     // and gives the output its name. When the original is to be deleted, the
     // content (the input's bytes when `contentIsInput`, else the output's) is
     // digested on the way and compared with the output read back through
     // `decode`.
-    void Finish(std::int64_t from, const std::string& head, void (*shift)(unsigned char*, std::size_t),
+    void Finish(std::int64_t from, std::int64_t outputSize, const std::function<Result(const Stream&)>& code,
                 bool contentIsInput, const ContentDecoder& decode) {
         const bool deleting = job_.m_Delete == 1;
         Digest128 content;
         bar_.SetTotal(src_.id.size);
-        out_->Reserve(static_cast<std::int64_t>(head.size()) + std::max<std::int64_t>(0, src_.id.size - from));
-        std::unique_ptr<unsigned char[]> buf(new unsigned char[fsio::kBlock]);
-        bool headWritten = head.empty();
+        out_->Reserve(outputSize);
+        std::int64_t done = 0;
+        bool ended = false;
+        Stream io;
         // To the end of the file, not to the size it reported: files under
         // /proc and /sys report 0, or a page, whatever they hold. Growth is
         // caught below.
-        for (std::int64_t done = 0;;) {
-            // A stop request ends the file at the next block.
-            if (StopRequested()) return Fail(stopped);
-            long long n = fsio::ReadAt(src_.fd.get(), buf.get(), fsio::kBlock, from + done);
-            if (n < 0) return Fail(readError);
-            if (n == 0) break;
-            const auto size = static_cast<std::size_t>(n);
-            if (deleting && contentIsInput) content.Update(buf.get(), size);
-            shift(buf.get(), size);
-            if (deleting && !contentIsInput) content.Update(buf.get(), size);
-            // The head goes out with the first block: one call, not two.
-            int written = headWritten ? fsio::WriteAll(out_->fd(), buf.get(), size)
-                                      : fsio::WriteAll(out_->fd(), head.data(), head.size(), buf.get(), size);
-            if (written != 0) return Fail(writeError);
-            headWritten = true;
-            done += n;
-            bar_.Advance(done);
+        io.read = [&](unsigned char* buf, std::size_t n) -> long long {
+            if (ended) return 0;
+            long long got = fsio::ReadAt(src_.fd.get(), buf, n, from + done);
+            if (got < 0) return -1;
+            if (deleting && contentIsInput) content.Update(buf, static_cast<std::size_t>(got));
+            done += got;
             // A short read past the size the file reported is its end; a
             // size of 0 tells nothing, so such a file is read until a read
             // returns nothing.
-            if (size < fsio::kBlock && src_.id.size > 0 && from + done >= src_.id.size) break;
+            if (static_cast<std::size_t>(got) < n && src_.id.size > 0 && from + done >= src_.id.size) ended = true;
+            return got;
+        };
+        io.write = [&](const unsigned char* buf, std::size_t n) {
+            if (deleting && !contentIsInput) content.Update(buf, n);
+            return fsio::WriteAll(out_->fd(), buf, n) == 0;
+        };
+        io.progress = [this](std::int64_t handled) { bar_.Advance(handled); };
+        // A stop request ends the file at the next block.
+        io.stop = [] { return StopRequested() != 0; };
+        switch (code(io)) {
+            case Result::Ok: break;
+            case Result::ReadError: return Fail(readError);
+            case Result::Stopped: return Fail(stopped);
+            case Result::WriteError: return Fail(writeError);
+            // What was read cannot be what was written.
+            case Result::Damaged: return Fail(readError);
         }
-        if (!headWritten && fsio::WriteAll(out_->fd(), head.data(), head.size()) != 0) return Fail(writeError);
         // A regular file whose size changed while it was read is not what was copied.
         struct stat st {};
         if (fsio::Fstat(src_.fd.get(), st) != 0 || st.st_size != src_.id.size) return Fail(readError);
@@ -193,7 +213,7 @@ public:
         }
         bool verified = false;
         if (deleting && durable) {
-            switch (out_->Verify(decode, content.Final())) {
+            switch (out_->Verify(decode, content.Final(), [] { return StopRequested() != 0; })) {
                 case OutputFile::ReadBack::Same: verified = true; break;
                 case OutputFile::ReadBack::Stopped: return Fail(stopped);
                 default: break;  // the output stays; the original will too
@@ -242,63 +262,66 @@ private:
     std::optional<OutputFile> out_;
 };
 
-// Reading a container back: its header exactly as written, then the body
-// decoded.
-ContentDecoder ContainerDecoder(const std::string& header) {
-    return [&header](std::int64_t offset, unsigned char* p, std::size_t n, Digest128& content) {
-        const auto h = static_cast<std::int64_t>(header.size());
-        if (n == 0) return offset >= h;
-        std::size_t skip = 0;
-        if (offset < h) {
-            skip = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(n), h - offset));
-            if (std::memcmp(p, header.data() + offset, skip) != 0) return false;
-        }
-        DecodeBody(p + skip, n - skip);
-        content.Update(p + skip, n - skip);
+// A stream over what a container's output is read back from: its bytes
+// pass through `io.write` into the content; nothing is stopped here, the
+// reading is.
+Stream ReadBackStream(const container::ReadFn& read, Digest128& content) {
+    Stream io;
+    io.read = read;
+    io.write = [&content](const unsigned char* buf, std::size_t n) {
+        content.Update(buf, n);
         return true;
     };
+    io.progress = [](std::int64_t) {};
+    io.stop = [] { return false; };
+    return io;
 }
 
 }  // namespace
 
 void Job::Encryption() {
     Pass pass(*this, "Encrypted", "Reading", "Writing");
-    if (Contains(SFile, kNameMark) || Contains(SFile, kPassMark)) {
-        MessageBox(pass.notDone + ": a .kvr container cannot carry \"!hsc\" or \"!hsm\" in a file name");
+    container::Codec& codec = *codec_;
+    if (std::string refusal = codec.NameRefusal(SFile); !refusal.empty()) {
+        window_.ShowMessage(pass.notDone + ": " + refusal);
         return;
     }
-    if (!pass.Open()) return;
+    std::string password;
+    if (!pass.Open() || !pass.FirstPassword(password)) return;
+    if (std::string refusal = codec.PasswordRefusal(SFile, password); !refusal.empty())
+        return pass.Fail(pass.notDone + ": " + refusal);
 
-    UpdateData(true);
-    std::string password = m_Password;
-    if (m_SamePassRadio == 1 && !window_.PromptPassword("File --> " + SFilePath, password))
-        return pass.Fail(pass.notDone);
-    if (Contains(password, kPassMark))
-        return pass.Fail(pass.notDone + ": a .kvr container cannot carry \"!hsm\" in a password");
-    if (SFile.size() + password.size() + 20 > kMaxHeaderScan)
-        return pass.Fail(pass.notDone + ": the password is too long for a .kvr container");
-
-    const std::string header = HeaderEncrypt(SFile) + FileCode + HeaderEncrypt(password) + PassCode;
-    pass.Finish(0, header, EncodeBody, true, ContainerDecoder(header));
+    std::unique_ptr<container::Writer> writer = codec.NewWriter(SFile, password);
+    pass.Finish(0, writer->OutputSize(pass.SourceSize()), [&](const Stream& io) { return writer->Write(io); },
+                true, [&](const container::ReadFn& read, Digest128& content) {
+                    return writer->ReadBack(ReadBackStream(read, content)) == Result::Ok;
+                });
 }
 
 void Job::Decryption() {
     Pass pass(*this, "Decrypted", "reading", "writing");
-    if (!pass.Open()) return;
-
-    UpdateData(true);
-    std::string candidate = m_Password;
-    if (m_SamePassRadio == 1 && !window_.PromptPassword("File --> " + SFilePath, candidate))
-        return pass.Fail(pass.notDone);
-    while (candidate != HeaderPassword) {
+    if (!reader_) {  // no container was checked
+        window_.ShowMessage(pass.notDone);
+        return;
+    }
+    std::string candidate;
+    if (!pass.Open() || !pass.FirstPassword(candidate)) return;
+    const auto pump = [this] { window_.PumpEvents(); };
+    while (!reader_->Unlock(candidate, pump)) {
         if (!window_.PromptPassword("Failed :( " + SFilePath + " )", candidate)) return pass.Fail(pass.notDone);
     }
 
     // The restored file is its own content.
-    pass.Finish(HeaderLength, {}, DecodeBody, false,
-                [](std::int64_t, unsigned char* p, std::size_t n, Digest128& content) {
-                    content.Update(p, n);
-                    return true;
+    pass.Finish(HeaderLength, reader_->OutputSize(pass.SourceSize()),
+                [this](const Stream& io) { return reader_->Body(io); }, false,
+                [](const container::ReadFn& read, Digest128& content) {
+                    std::unique_ptr<unsigned char[]> buf(new unsigned char[fsio::kBlock]);
+                    for (;;) {
+                        long long n = read(buf.get(), fsio::kBlock);
+                        if (n < 0) return false;
+                        if (n == 0) return true;
+                        content.Update(buf.get(), static_cast<std::size_t>(n));
+                    }
                 });
 }
 

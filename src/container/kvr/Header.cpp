@@ -1,12 +1,9 @@
 #include <algorithm>
 #include <cstring>
-#include <fcntl.h>
 
-#include "container/Container.h"
-#include "container/FileIO.h"
-#include "job/Job.h"
+#include "container/kvr/Kvr.h"
 
-namespace ombrix {
+namespace ombrix::kvr {
 
 std::string HeaderEncrypt(std::string text) {
     for (auto& c : text) c = static_cast<char>(static_cast<unsigned char>(c) + 3);
@@ -75,6 +72,40 @@ HeaderScan ScanHeader(std::string_view data) {
     return scan;
 }
 
+bool ReadAndScanHeader(const container::ReadFn& read, HeaderScan& scan) {
+    // Only the start of the file can hold a header, and it usually ends
+    // within the first few bytes: read more only while it has not.
+    const std::size_t most = kMaxHeaderScan + kPassCode.size();
+    std::string data;
+    for (std::size_t want = 4 << 10;; want = std::min(want * 4, most)) {
+        std::size_t have = data.size();
+        data.resize(want);
+        bool end = false;
+        while (have < want && !end) {
+            long long n = read(reinterpret_cast<unsigned char*>(data.data() + have), want - have);
+            if (n < 0) return false;
+            end = n == 0;
+            have += static_cast<std::size_t>(n);
+        }
+        data.resize(have);
+        if (end || have == most) break;
+        auto mark = data.find(kPassCode.substr(0, 4));
+        if (mark != std::string::npos && mark + kPassCode.size() <= have) break;
+    }
+    scan = ScanHeader(data);
+    return true;
+}
+
+container::StoredHeader ParseHeader(const std::string& h) {
+    container::StoredHeader stored;
+    const auto L = static_cast<std::int64_t>(h.size());
+    const std::int64_t a = Find(h, kNameMark);
+    stored.name = Left(h, a);
+    std::string t = Right(h, L - a - 16);
+    stored.password = Left(t, Find(t, kPassMark));
+    return stored;
+}
+
 std::string StoredName(const std::string& decodedHeader) {
     return Left(decodedHeader, Find(decodedHeader, kNameMark));
 }
@@ -86,85 +117,8 @@ bool StoredNameIsSafe(const std::string& name) {
     return name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
 }
 
-void Job::CheckEncryptedFile() {
-    HeaderFlag = 0;
-    for (auto& c : SFileExt)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    const std::string notContainer = "' " + SFilePath + " ' is not Ombrix's Encrypted File";
-    if (SFileExt != kContainerExt) {
-        MessageBox(notContainer);
-        return;
-    }
-    HeaderString.clear();
-    HeaderLength = 0;
-
-    fsio::Fd in(fsio::Open(SFilePath, O_RDONLY | O_NONBLOCK));
-    if (!in.ok()) {
-        MessageBox("' " + SFilePath + " ' is not existing");
-        return;
-    }
-    const std::string readError =
-        "Error in reading ' " + SFilePath + " '. Due to less disk space or bad clusters";
-    struct stat st {};
-    if (fsio::Fstat(in.get(), st) != 0) {
-        MessageBox(readError);
-        return;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        MessageBox(notContainer);
-        return;
-    }
-
-    // Only the start of the file can hold a header, and it usually ends
-    // within the first few bytes: read more only while it has not.
-    const std::size_t most = kMaxHeaderScan + kPassCode.size();
-    std::string data;
-    for (std::size_t want = 4 << 10;; want = std::min(want * 4, most)) {
-        std::size_t have = data.size();
-        data.resize(want);
-        bool end = false;
-        while (have < want && !end) {
-            long long n = fsio::Read(in.get(), data.data() + have, want - have);
-            if (n < 0) {
-                MessageBox(readError);
-                return;
-            }
-            end = n == 0;
-            have += static_cast<std::size_t>(n);
-        }
-        data.resize(have);
-        if (end || have == most) break;
-        auto mark = data.find(kPassCode.substr(0, 4));
-        if (mark != std::string::npos && mark + kPassCode.size() <= have) break;
-    }
-
-    HeaderScan scan = ScanHeader(data);
-    HeaderString = std::move(scan.decoded);
-    HeaderLength = scan.bodyOffset;
-    if (scan.status != HeaderScan::Status::Found || !StoredNameIsSafe(StoredName(HeaderString))) {
-        MessageBox(notContainer);
-        return;
-    }
-    in.close();
-    HeaderFlag = 1;
+std::string BuildHeader(const std::string& name, const std::string& password) {
+    return HeaderEncrypt(name) + std::string(kFileCode) + HeaderEncrypt(password) + std::string(kPassCode);
 }
 
-void Job::SettingHeaderAttributes(std::string h) {
-    DFile.clear();
-    HeaderPassword.clear();
-    const auto L = static_cast<std::int64_t>(h.size());
-    const std::int64_t a = Find(h, kNameMark);
-    DFile = Left(h, a);
-    auto j = DFile.rfind('.');
-    if (j != std::string::npos) {
-        DFileAbName = DFile.substr(0, j);
-        DFileExt = DFile.substr(j + 1);
-    } else {
-        DFileAbName = DFile;
-        DFileExt.clear();
-    }
-    std::string t = Right(h, L - a - 16);
-    HeaderPassword = Left(t, Find(t, kPassMark));
-}
-
-}  // namespace ombrix
+}  // namespace ombrix::kvr

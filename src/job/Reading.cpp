@@ -1,0 +1,71 @@
+// The reading side of a decryption batch: whether a picked file is a
+// container, and what its header says.
+#include <fcntl.h>
+
+#include "container/FileIO.h"
+#include "job/Job.h"
+
+namespace ombrix {
+
+void Job::CheckEncryptedFile() {
+    HeaderFlag = 0;
+    for (auto& c : SFileExt)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    const std::string notContainer = "' " + SFilePath + " ' is not Ombrix's Encrypted File";
+    container::Codec* codec = codecs_.ForExtension(SFileExt);
+    if (!codec) {
+        window_.ShowMessage(notContainer);
+        return;
+    }
+    HeaderString.clear();
+    HeaderLength = 0;
+    reader_.reset();
+
+    fsio::Fd in(fsio::Open(SFilePath, O_RDONLY | O_NONBLOCK));
+    if (!in.ok()) {
+        window_.ShowMessage("' " + SFilePath + " ' is not existing");
+        return;
+    }
+    const std::string readError =
+        "Error in reading ' " + SFilePath + " '. Due to less disk space or bad clusters";
+    struct stat st {};
+    if (fsio::Fstat(in.get(), st) != 0) {
+        window_.ShowMessage(readError);
+        return;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        window_.ShowMessage(notContainer);
+        return;
+    }
+
+    std::unique_ptr<container::Reader> reader = codec->NewReader();
+    const auto found = reader->ReadHeader(
+        [&in](unsigned char* buf, std::size_t n) { return fsio::Read(in.get(), buf, n); });
+    if (found == container::Reader::Header::ReadError) {
+        window_.ShowMessage(readError);
+        return;
+    }
+    HeaderString = reader->HeaderText();
+    HeaderLength = reader->BodyOffset();
+    if (found != container::Reader::Header::Found) {
+        window_.ShowMessage(notContainer);
+        return;
+    }
+    in.close();
+    codec_ = codec;
+    reader_ = std::move(reader);
+    HeaderFlag = 1;
+}
+
+void Job::SettingHeaderAttributes(std::string h) {
+    DFile.clear();
+    HeaderPassword.clear();
+    container::StoredHeader stored = codec_->ParseHeader(h, SFile);
+    DFile = std::move(stored.name);
+    NameSplit split = SplitAtLastDot(DFile);
+    DFileAbName = std::move(split.abName);
+    DFileExt = std::move(split.ext);
+    HeaderPassword = std::move(stored.password);
+}
+
+}  // namespace ombrix
