@@ -9,6 +9,7 @@ void FakePicker::Record(const std::string& call) {
 
 std::string FakePicker::FileSource(std::int32_t& index) {
     Record("FileSource(" + std::to_string(index) + ")");
+    if (onFileSource) onFileSource(index);
     return index >= 0 && static_cast<std::size_t>(index) < paths.size() ? paths[index] : std::string();
 }
 

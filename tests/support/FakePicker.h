@@ -1,7 +1,9 @@
-// A picker for tests: a list of paths and a destination, and a record of
-// every call in order.
+// The picker of every test: a list of paths and a destination, and a record
+// of every call in order. The window tests host it in a widget.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@ public:
     std::string destination;
     std::vector<std::string> calls;
     std::vector<std::string>* log = nullptr;  // also records here, when set
+    std::function<void(std::int32_t)> onFileSource;  // runs inside FileSource
 
     std::string FileSource(std::int32_t& index) override;
     std::string FileDestination() override;

@@ -10,18 +10,10 @@
 
 namespace ombrix::test {
 
-std::string FakePicker::FileSource(std::int32_t& index)
-{
-    calls.push_back("FileSource " + std::to_string(index));
-    if (onFileSource)
-        onFileSource(index);
-    return index >= 0 && static_cast<std::size_t>(index) < files.size() ? files[index] : std::string();
-}
-
 OpenMain::OpenMain()
 {
     dlg = std::make_unique<ui::COmbrixDlg>([this](QWidget* parent) -> QWidget* {
-        picker = new FakePicker(parent);
+        picker = new FakePickerWidget(parent);
         return picker;
     });
     dlg::SetMainWindow(dlg.get());

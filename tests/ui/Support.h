@@ -2,7 +2,7 @@
 // screenshots, and the main window opened for a test.
 #pragma once
 
-#include "picker/PickerPane.h"
+#include "support/FakePicker.h"
 
 #include <QWidget>
 #include <functional>
@@ -16,24 +16,10 @@ class COmbrixDlg;
 
 namespace ombrix::test {
 
-// A picker whose picks the test sets; records every call by name.
-class FakePicker : public QWidget, public C_PickerPane {
+// The tests' fake picker as the window's picker control.
+class FakePickerWidget : public QWidget, public FakePicker {
 public:
-    explicit FakePicker(QWidget* parent = nullptr) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
-
-    std::vector<std::string> files;
-    std::string destination;
-    std::vector<std::string> calls;
-    std::function<void(std::int32_t)> onFileSource;  // runs inside FileSource
-
-    std::string FileSource(std::int32_t& index) override;
-    std::string FileDestination() override { return destination; }
-    std::int32_t TotalFiles() override { return static_cast<std::int32_t>(files.size()); }
-    void DecryptTypes() override { calls.push_back("DecryptTypes"); }
-    void EncryptTypes() override { calls.push_back("EncryptTypes"); }
-    void DisableDestination() override { calls.push_back("DisableDestination"); }
-    void EnableDestination() override { calls.push_back("EnableDestination"); }
-    void ProcessOver() override { calls.push_back("ProcessOver"); }
+    explicit FakePickerWidget(QWidget* parent = nullptr) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
 };
 
 // The main window with a fake picker, opened (initialised and shown) and
@@ -42,7 +28,7 @@ struct OpenMain {
     OpenMain();
     ~OpenMain();
     std::unique_ptr<ui::COmbrixDlg> dlg;
-    FakePicker* picker = nullptr;
+    FakePickerWidget* picker = nullptr;
 };
 
 std::string ReadBytes(const std::string& path);

@@ -463,7 +463,7 @@ void MainWindowTest::encryptThenDecrypt()
         return int(IDOK);
     };
 
-    picker.files = {root + "/src/a.txt", root + "/src/b.bin"};
+    picker.paths = {root + "/src/a.txt", root + "/src/b.bin"};
     picker.destination = root + "/out";
     picker.calls.clear();
     picker.onFileSource = [&](std::int32_t i) {
@@ -488,8 +488,9 @@ void MainWindowTest::encryptThenDecrypt()
     QCOMPARE(hook.Log().size(), std::size_t(3));  // the blocked click opened no About box
     QVERIFY(d.IsItemEnabled(IDC_MAIN_BUTTON) && d.IsItemEnabled(IDC_EXIT_BUTTON));
     QCOMPARE(d.Item<ProgressBar>(IDC_FILE_PROGRESS)->Color(), QColor(240, 0, 0));
-    QCOMPARE(picker.calls, (std::vector<std::string>{"FileSource 0", "FileSource 1", "DecryptTypes", "EncryptTypes",
-                                                     "summary closed", "ProcessOver"}));
+    QCOMPARE(picker.calls,
+             (std::vector<std::string>{"TotalFiles", "FileSource(0)", "FileDestination", "FileSource(1)",
+                                       "FileDestination", "DecryptTypes", "EncryptTypes", "summary closed", "ProcessOver"}));
     QVERIFY(QFile::exists(tmp.filePath(QStringLiteral("out/a.kvr"))));
     QVERIFY(QFile::exists(tmp.filePath(QStringLiteral("out/b.kvr"))));
 
@@ -497,7 +498,7 @@ void MainWindowTest::encryptThenDecrypt()
     // Decrypt the two containers, one wrong password first.
     Click(d, IDC_DECRYPT_RADIO);
     QVERIFY(d.IsItemEnabled(IDC_MAIN_BUTTON));
-    picker.files = {root + "/out/a.kvr", root + "/out/b.kvr"};
+    picker.paths = {root + "/out/a.kvr", root + "/out/b.kvr"};
     picker.destination = root + "/back";
     picker.calls.clear();
     hook.ClearLog();
@@ -514,8 +515,9 @@ void MainWindowTest::encryptThenDecrypt()
     QVERIFY(seen.buttonsDisabled && seen.barsHiddenAtSummary);
     QCOMPARE(test::ReadBytes(root + "/back/a.txt"), a);
     QCOMPARE(test::ReadBytes(root + "/back/b.bin"), b);
-    QCOMPARE(picker.calls, (std::vector<std::string>{"FileSource 0", "FileSource 1", "EncryptTypes", "DecryptTypes",
-                                                     "summary closed", "ProcessOver"}));
+    QCOMPARE(picker.calls,
+             (std::vector<std::string>{"TotalFiles", "FileSource(0)", "FileDestination", "FileSource(1)",
+                                       "FileDestination", "EncryptTypes", "DecryptTypes", "summary closed", "ProcessOver"}));
     QVERIFY(d.IsItemEnabled(IDC_MAIN_BUTTON) && d.IsItemEnabled(IDC_EXIT_BUTTON));
     QVERIFY(d.IsRunning());
 }
@@ -533,7 +535,7 @@ void MainWindowTest::closeDuringBatchWaitsForItsEnd()
         d.PumpEvents();
         stillRunning = d.IsRunning() && d.BatchRunning();
     };
-    w.picker->files = {"/nonexistent/ombrix-test/file.txt"};
+    w.picker->paths = {"/nonexistent/ombrix-test/file.txt"};
     hook.Answer(IDOK);  // the source cannot be read
     hook.Answer(IDOK);  // summary
     Click(d, IDC_MAIN_BUTTON);

@@ -86,16 +86,16 @@ int main(int argc, char** argv)
     {
         QApplication app(argc, argv);
         dlg::ApplyClassicLook();
-        test::FakePicker* picker = nullptr;
+        test::FakePickerWidget* picker = nullptr;
         ui::COmbrixDlg window([&](QWidget* parent) -> QWidget* {
-            picker = new test::FakePicker(parent);
+            picker = new test::FakePickerWidget(parent);
             return picker;
         });
         BoxWatch watch(&window, boxText, boxSignal);
         app.installEventFilter(&watch);
         if (!idle) {
             QTimer::singleShot(0, &window, [&] {
-                picker->files = files;
+                picker->paths = files;
                 Click(window, IDC_RESPECTIVE_RADIO);
                 if (del)
                     Click(window, IDC_DELETE_CHECK);
