@@ -85,9 +85,9 @@ TEST_F(CrashTest, KilledAnywhereLeavesNoPartialFileAndLosesNothing) {
             fsio::AtNth(c.op, c.nth, [] { ::raise(SIGKILL); });
             if (c.replace) w.QueueAnswer(Answer::Yes);
             w.picker.paths = {input};
-            w.controls.del = 1;
-            job.ProcessFlag = c.decrypt ? 1 : 0;
-            job.OnMainButton();
+            settings.deleteOriginals = true;
+            settings.process = c.decrypt ? Process::Decrypt : Process::Encrypt;
+            Batch();
         });
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the point was never reached";
         EXPECT_EQ(Contents(folder), c.left);
@@ -108,8 +108,8 @@ TEST_F(CrashTest, SignalStopsTheBatchCleanly) {
         ::sigaction(SIGTERM, &sa, nullptr);
         fsio::ResetFaults();
         fsio::AtNth(Op::Write, 2, [] { ::kill(::getpid(), SIGTERM); });
-        w.controls.del = 1;
-        job.OnMainButton();
+        settings.deleteOriginals = true;
+        Batch();
         const bool summarised = w.boxes.size() == 2 &&
                                 w.boxes.back().text ==
                                     "Selected File(s) : 3 , \n Encrypted File(s) : 0, \n Deleted Files : 0 ";

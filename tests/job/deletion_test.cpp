@@ -15,7 +15,10 @@ using fsio::Op;
 
 class DeletionTest : public JobFixture {
 protected:
-    DeletionTest() { w.controls.del = 1; }
+    DeletionTest() {
+        w.controls.del = 1;
+        settings.deleteOriginals = true;
+    }
     static std::string Summary(bool decrypt, int done, int deleted) {
         return "Selected File(s) : 1 , \n " + std::string(decrypt ? "Decrypted" : "Encrypted") +
                " File(s) : " + std::to_string(done) + ", \n Deleted Files : " + std::to_string(deleted) + " ";
@@ -23,15 +26,16 @@ protected:
     std::string NotDeleted(const std::string& path) const {
         return "File ' " + path + " ' is Not Deleted Due to Access Failure.";
     }
-    // One file through the batch, with the fault counts started afresh.
-    void RunBatch(const std::string& path, bool decrypt, const std::function<void()>& arm) {
+    // One file through a batch, with the fault counts started afresh.
+    BatchCounts RunOne(const std::string& path, bool decrypt, const std::function<void()>& arm) {
         w.picker.paths = {path};
-        job.ProcessFlag = decrypt ? 1 : 0;
+        settings.process = decrypt ? Process::Decrypt : Process::Encrypt;
         w.ClearRecords();
         fsio::ResetFaults();
         arm();
-        job.OnMainButton();
+        const BatchCounts counts = Batch();
         fsio::ResetFaults();
+        return counts;
     }
 
     const std::string body = RandomBytes((1 << 20) + 4321, 17);  // several blocks
@@ -79,14 +83,14 @@ TEST_F(DeletionTest, OriginalChangedAfterItWasReadIsKept) {
         WriteFile(original, c.decrypt ? ContainerBytes("a.txt", "pw", body) : body);
         Backdate(original);
         std::string changed;
-        RunBatch(original, c.decrypt, [&] {
+        const BatchCounts counts = RunOne(original, c.decrypt, [&] {
             fsio::AtNth(c.op, c.nth, [&] {
                 c.change(original);
                 changed = ReadFile(original);
             });
         });
         EXPECT_EQ(w.Texts(), (Texts{NotDeleted(original), Summary(c.decrypt, 1, 0)}));
-        EXPECT_EQ(job.DeletedCount, 0);
+        EXPECT_EQ(counts.deleted, 0);
         ASSERT_FALSE(changed.empty());
         EXPECT_EQ(ReadFile(original), changed);
         EXPECT_EQ(folder.List(), (Texts{"a.kvr", "a.txt"}));
@@ -111,7 +115,7 @@ TEST_F(DeletionTest, FileMovedOntoTheOriginalsPathIsNotDeleted) {
         TempDir folder;
         const std::string original = folder / "a.txt";
         WriteFile(original, body);
-        RunBatch(original, false, [&] {
+        const BatchCounts counts = RunOne(original, false, [&] {
             fsio::AtNth(c.op, 1, [&] {
                 WriteFile(folder / "other", "someone else's");
                 ASSERT_EQ(::rename((folder / "other").c_str(), original.c_str()), 0);
@@ -120,7 +124,7 @@ TEST_F(DeletionTest, FileMovedOntoTheOriginalsPathIsNotDeleted) {
         EXPECT_EQ(ReadFile(original), "someone else's");
         EXPECT_EQ(ReadFile(folder / "a.kvr"), ContainerBytes("a.txt", "pw", body));
         EXPECT_EQ(folder.List(), (Texts{"a.kvr", "a.txt"}));  // nothing left aside
-        EXPECT_EQ(job.DeletedCount, c.originalDeleted ? 1 : 0);
+        EXPECT_EQ(counts.deleted, c.originalDeleted ? 1 : 0);
         if (c.originalDeleted)
             EXPECT_EQ(w.Texts(), Texts{Summary(false, 1, 1)});
         else
@@ -151,7 +155,7 @@ TEST_F(DeletionTest, OutputThatDoesNotReadBackKeepsTheOriginal) {
         const std::string output = folder / (c.decrypt ? "a.txt" : "a.kvr");
         const std::string originalBytes = c.decrypt ? ContainerBytes("a.txt", "pw", body) : body;
         WriteFile(original, originalBytes);
-        RunBatch(original, c.decrypt, [&] {
+        RunOne(original, c.decrypt, [&] {
             fsio::AtNth(Op::Advise, 1, [&] {
                 int fd = UnnamedFileIn(folder.path());
                 ASSERT_GE(fd, 0);
@@ -173,9 +177,9 @@ TEST_F(DeletionTest, WithoutDeletionNothingIsReadTwice) {
     for (int del : {0, 1}) {
         SCOPED_TRACE(del);
         ::unlink((dir / "b.kvr").c_str());
-        w.controls.del = del;
+        settings.deleteOriginals = del == 1;
         int reads = -1, advised = -1, synced = -1;
-        RunBatch(dir / "b.txt", false, [&] {
+        RunOne(dir / "b.txt", false, [&] {
             w.onBox = [&](const Box&) {
                 reads = fsio::Calls(Op::Read);
                 advised = fsio::Calls(Op::Advise);

@@ -49,12 +49,12 @@ TEST_F(StopTest, CurrentFileStopsAndNoFurtherFileStarts) {
         const Texts before = folder.List();
         w.ClearRecords();
         w.picker.calls.clear();
-        w.controls.del = 1;
-        job.ProcessFlag = c.decrypt ? 1 : 0;
+        settings.deleteOriginals = true;
+        settings.process = c.decrypt ? Process::Decrypt : Process::Encrypt;
         ClearStop();
         fsio::ResetFaults();
         fsio::AtNth(c.op, c.nth, [] { RequestStop(SIGTERM); });
-        job.OnMainButton();
+        Batch();
         fsio::ResetFaults();
 
         const std::string verb = c.decrypt ? "Decrypted" : "Encrypted";

@@ -1,11 +1,13 @@
 // A job on a scripted window in a fresh folder, with the per-file steps the
-// batch runs, for tests of one file at a time.
+// batch runs, for tests of one file at a time; and whole batches through the
+// front ends' entry point, on the same window.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include "container/FileIO.h"
 #include "job/Job.h"
+#include "job/RunBatch.h"
 #include "support/Containers.h"
 #include "support/ScriptedWindow.h"
 #include "support/TempDir.h"
@@ -20,6 +22,8 @@ protected:
         w.events.clear();
         w.controls.password = w.controls.confirm = "pw";
         w.controls.same = 1;  // each output beside its source
+        settings.password = "pw";
+        settings.destination = Destination::OwnFolders;
     }
     ~JobFixture() override { fsio::ResetFaults(); }
 
@@ -45,9 +49,13 @@ protected:
         return true;
     }
 
+    // One batch with `settings`, as the command line runs it.
+    BatchCounts Batch() { return RunBatch(w, settings); }
+
     TempDir dir;
     ScriptedWindow w;
     Job job{w};
+    BatchSettings settings;
 };
 
 }  // namespace ombrix::test
