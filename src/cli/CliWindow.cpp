@@ -65,8 +65,9 @@ void StatusLine::Clear() {
 std::vector<std::string> CliWindow::Names() const {
     if (!job_) return {};
     const Job& j = *job_;
-    return {j.SFilePath, j.SFileParent, j.SFile, j.SFileAbName, j.SFileExt,
-            j.DFilePath, j.DFileCompletePath, j.DFile, j.DFileAbName, j.DFileExt};
+    std::vector<std::string> names{j.SFilePath, j.SFileParent, j.SFile, j.SFileAbName, j.SFileExt};
+    names.insert(names.end(), {j.DFilePath, j.DFileCompletePath, j.DFile, j.DFileAbName, j.DFileExt});
+    return names;
 }
 
 void CliWindow::Show(std::FILE* stream, const std::string& text) {

@@ -91,7 +91,8 @@ std::optional<std::string> Terminal::ReadSecret(std::string_view prompt) {
     g_restoreFd = fd_;
     // A signal that would end the program gives the echo back first; one
     // that asks to stop ends the read, and the echo comes back below.
-    struct sigaction act {}, old[std::size(kSignals)];
+    struct sigaction act {};
+    struct sigaction old[std::size(kSignals)];
     act.sa_handler = RestoreAndRaise;
     sigemptyset(&act.sa_mask);
     bool swapped[std::size(kSignals)] = {};

@@ -292,10 +292,11 @@ void Job::Encryption() {
         return pass.Fail(pass.notDone + ": " + refusal);
 
     std::unique_ptr<container::Writer> writer = codec.NewWriter(SFile, password);
-    pass.Finish(0, writer->OutputSize(pass.SourceSize()), [&](const Stream& io) { return writer->Write(io); },
-                true, [&](const container::ReadFn& read, Digest128& content) {
-                    return writer->ReadBack(ReadBackStream(read, content)) == Result::Ok;
-                });
+    const auto write = [&](const Stream& io) { return writer->Write(io); };
+    const auto readBack = [&](const container::ReadFn& read, Digest128& content) {
+        return writer->ReadBack(ReadBackStream(read, content)) == Result::Ok;
+    };
+    pass.Finish(0, writer->OutputSize(pass.SourceSize()), write, true, readBack);
 }
 
 void Job::Decryption() {
@@ -311,18 +312,18 @@ void Job::Decryption() {
         if (!window_.PromptPassword("Failed :( " + SFilePath + " )", candidate)) return pass.Fail(pass.notDone);
     }
 
+    const auto restore = [this](const Stream& io) { return reader_->Body(io); };
     // The restored file is its own content.
-    pass.Finish(HeaderLength, reader_->OutputSize(pass.SourceSize()),
-                [this](const Stream& io) { return reader_->Body(io); }, false,
-                [](const container::ReadFn& read, Digest128& content) {
-                    std::unique_ptr<unsigned char[]> buf(new unsigned char[fsio::kBlock]);
-                    for (;;) {
-                        long long n = read(buf.get(), fsio::kBlock);
-                        if (n < 0) return false;
-                        if (n == 0) return true;
-                        content.Update(buf.get(), static_cast<std::size_t>(n));
-                    }
-                });
+    const auto readBack = [](const container::ReadFn& read, Digest128& content) {
+        std::unique_ptr<unsigned char[]> buf(new unsigned char[fsio::kBlock]);
+        for (;;) {
+            long long n = read(buf.get(), fsio::kBlock);
+            if (n < 0) return false;
+            if (n == 0) return true;
+            content.Update(buf.get(), static_cast<std::size_t>(n));
+        }
+    };
+    pass.Finish(HeaderLength, reader_->OutputSize(pass.SourceSize()), restore, false, readBack);
 }
 
 }  // namespace ombrix

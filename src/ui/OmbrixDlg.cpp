@@ -18,6 +18,8 @@ namespace {
 
 DialogTemplate MainTemplate()
 {
+    // One control a line, as in a table.
+    // clang-format off
     return {"Ombrix ( Version 1.0 )",
             {393, 254},
             SysMenu | MinimizeBox | AppWindow,
@@ -47,6 +49,7 @@ DialogTemplate MainTemplate()
                 {IDC_FILE_PROGRESS, Kind::Progress, "", {161, 174, 6, 64}, Vertical | Border},
                 {IDC_HELP_BUTTON, Kind::PushButton, "Help", {96, 15, 35, 15}, TabStop | ClientEdges},
             }};
+    // clang-format on
 }
 
 COmbrixDlg::PickerFactory DefaultPicker()
