@@ -65,7 +65,7 @@ struct BatchFiles {
     // Picked, with the results going into the same folder.
     void PickInto(FakePicker& picker) const
     {
-        picker.files = paths;
+        picker.paths = paths;
         picker.destination = dir.path().toStdString();
     }
     bool Encrypted(int i) const { return QFile::exists(dir.filePath(QStringLiteral("f%1.kvr").arg(i))); }
@@ -640,8 +640,8 @@ void MainWindowTest::windowShowsBusyDuringBatchAndComesBackAsItWas()
     QCOMPARE(asked[0], std::string("[Ombrix :  Password]"));
     QCOMPARE(asked[2], std::string("[Ombrix :  Password]"));
     QCOMPARE(asked[4], std::string("Selected File(s) : 2 , \n Encrypted File(s) : 0, \n Deleted Files : 0 "));
-    QCOMPARE(w.picker->calls, (std::vector<std::string>{"FileSource 0", "FileSource 1", "DecryptTypes", "EncryptTypes",
-                                                        "ProcessOver"}));
+    QCOMPARE(w.picker->calls, (std::vector<std::string>{"TotalFiles", "FileSource(0)", "FileSource(1)", "DecryptTypes",
+                                                        "EncryptTypes", "ProcessOver"}));
     QVERIFY(d.IsRunning());
 }
 
