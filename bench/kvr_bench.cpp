@@ -145,10 +145,10 @@ int main(int argc, char** argv) {
 
     auto pass = [&](bool decrypt, const std::string& in, const std::string& out, bool del) {
         if (program.empty())
-            return std::vector<std::string>{argv[0], "--child", decrypt ? "decrypt" : "encrypt", in, out,
-                                            del ? "1" : "0"};
-        std::vector<std::string> args{program, decrypt ? "decrypt" : "encrypt", "-q", "--replace", "yes",
-                                      "-p", pwfile, "-d", out};
+            return std::vector<std::string>{argv[0], "--child", decrypt ? "decrypt" : "encrypt",
+                                            in,      out,       del ? "1" : "0"};
+        std::vector<std::string> args{
+            program, decrypt ? "decrypt" : "encrypt", "-q", "--replace", "yes", "-p", pwfile, "-d", out};
         if (del) args.push_back("--delete");
         for (auto& f : FilesAt(in)) args.push_back(f);
         return args;
@@ -178,9 +178,10 @@ int main(int argc, char** argv) {
         encrDel.Add(ed);
         decrDel.Add(dd);
         rss = std::max({rss, e.maxRssKiB, d.maxRssKiB, ed.maxRssKiB, dd.maxRssKiB});
-        std::printf("round %d: cp %.3fs  encrypt %.3fs  cp of the container %.3fs  decrypt %.3fs  "
-                    "with deletion: encrypt %.3fs  decrypt %.3fs\n",
-                    r + 1, c.seconds, e.seconds, c2.seconds, d.seconds, ed.seconds, dd.seconds);
+        std::printf(
+            "round %d: cp %.3fs  encrypt %.3fs  cp of the container %.3fs  decrypt %.3fs  "
+            "with deletion: encrypt %.3fs  decrypt %.3fs\n",
+            r + 1, c.seconds, e.seconds, c2.seconds, d.seconds, ed.seconds, dd.seconds);
 
         fs::remove_all(manyCopy);
         Run cm = Spawn({"cp", "-r", many, manyCopy});

@@ -99,8 +99,8 @@ int main(int argc, char** argv) {
     auto self = [&](const char* what, const std::string& in, const std::string& out) {
         return std::vector<std::string>{argv[0], "--child", what, in, out, pwfile};
     };
-    const std::vector<std::string> gpgCommon = {"gpg", "--homedir", gpgHome, "--batch", "--yes", "--quiet",
-                                                "--passphrase-file", pwfile};
+    const std::vector<std::string> gpgCommon = {"gpg",     "--homedir",         gpgHome, "--batch", "--yes",
+                                                "--quiet", "--passphrase-file", pwfile};
     auto gpgRun = [&](std::vector<std::string> args) {
         std::vector<std::string> all = gpgCommon;
         all.insert(all.end(), args.begin(), args.end());
@@ -119,8 +119,8 @@ int main(int argc, char** argv) {
         cpBox.Add(Spawn({"cp", kvxOut, copy}));
         dec.Add(Spawn(self("decrypt", kvxOut, kvxBack)));
         if (gpg) {
-            genc.Add(Spawn(gpgRun({"--symmetric", "--cipher-algo", "AES256", "--compress-algo", "none", "-o",
-                                   gpgOut, src})));
+            genc.Add(Spawn(
+                gpgRun({"--symmetric", "--cipher-algo", "AES256", "--compress-algo", "none", "-o", gpgOut, src})));
             gdec.Add(Spawn(gpgRun({"-o", gpgBack, "-d", gpgOut})));
         }
         std::printf("round %d: cp %.3fs  kdf %.3fs  encrypt %.3fs  decrypt %.3fs", r + 1, cpSrc.wall.back(),

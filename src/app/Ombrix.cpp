@@ -16,8 +16,7 @@ namespace ombrix::app {
 
 namespace {
 
-bool Set(const char* name)
-{
+bool Set(const char* name) {
     const char* v = std::getenv(name);
     return v && *v;
 }
@@ -26,14 +25,12 @@ bool Set(const char* name)
 
 bool HasDisplay() { return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM"); }
 
-std::string NoDisplayMessage()
-{
+std::string NoDisplayMessage() {
     return "ombrix: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); "
            "start it from a graphical desktop session, or over ssh with X forwarding (ssh -X).";
 }
 
-int COmbrixApp::Run(int argc, char** argv)
-{
+int COmbrixApp::Run(int argc, char** argv) {
     // --help and --version need no display.
     const CommandLine early = ParseCommandLine(argc, argv);
     if (early.help || early.version) {
@@ -63,8 +60,7 @@ int COmbrixApp::Run(int argc, char** argv)
     return 0;
 }
 
-bool COmbrixApp::InitInstance()
-{
+bool COmbrixApp::InitInstance() {
     ui::COmbrixDlg dlg(StartPicker(files_));
     RunMainWindow(dlg);
     return false;  // nothing follows the main window

@@ -11,8 +11,7 @@
 
 namespace ombrix::app {
 
-StopOnSignal::StopOnSignal(ui::COmbrixDlg& window) : window_(window)
-{
+StopOnSignal::StopOnSignal(ui::COmbrixDlg& window) : window_(window) {
     if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) == 0) {
         notifier_ = new QSocketNotifier(wake_[0], QSocketNotifier::Read, this);
         connect(notifier_, &QSocketNotifier::activated, this, [this] { Stop(); });
@@ -20,37 +19,30 @@ StopOnSignal::StopOnSignal(ui::COmbrixDlg& window) : window_(window)
     signals_ = std::make_unique<StopSignals>(wake_[1]);
 }
 
-StopOnSignal::~StopOnSignal()
-{
+StopOnSignal::~StopOnSignal() {
     signals_.reset();  // restores the handlers before the pipe goes
     delete notifier_;
     for (int fd : wake_)
-        if (fd >= 0)
-            ::close(fd);
+        if (fd >= 0) ::close(fd);
 }
 
-void StopOnSignal::Stop()
-{
+void StopOnSignal::Stop() {
     char drain[64];
-    while (::read(wake_[0], drain, sizeof drain) > 0) {
-    }
+    while (::read(wake_[0], drain, sizeof drain) > 0) {}
     // Boxes open now take their cancelling answer (OK, No: keep the existing
     // file, Cancel: the prompt), then the window closes as by its close box.
     while (QWidget* popup = QApplication::activePopupWidget()) {
         popup->close();
-        if (popup == QApplication::activePopupWidget())
-            break;  // one that will not close must not hold the program
+        if (popup == QApplication::activePopupWidget()) break;  // one that will not close must not hold the program
     }
     for (QWidget* w : QApplication::topLevelWidgets()) {
         auto* box = qobject_cast<QDialog*>(w);
-        if (box && box != static_cast<QWidget*>(&window_) && box->isVisible())
-            box->reject();
+        if (box && box != static_cast<QWidget*>(&window_) && box->isVisible()) box->reject();
     }
     window_.RequestClose();
 }
 
-void RunMainWindow(ui::COmbrixDlg& window)
-{
+void RunMainWindow(ui::COmbrixDlg& window) {
     dlg::SetMainWindow(&window);
     {
         StopOnSignal stop(window);
@@ -59,10 +51,8 @@ void RunMainWindow(ui::COmbrixDlg& window)
     dlg::SetMainWindow(nullptr);
 }
 
-void EndIfStopped()
-{
-    if (int signal = StopRequested())
-        EndByStopSignal(signal);
+void EndIfStopped() {
+    if (int signal = StopRequested()) EndByStopSignal(signal);
 }
 
 }  // namespace ombrix::app

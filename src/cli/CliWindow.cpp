@@ -35,8 +35,8 @@ std::string ArgPicker::FileSource(std::int32_t& index) {
 
 void StatusLine::Draw() {
     if (!enabled_ || !shown_) return;
-    std::string text = std::to_string(done_) + "/" + std::to_string(upper_) + " files  " +
-                       std::to_string(percent_) + "%  ";
+    std::string text =
+        std::to_string(done_) + "/" + std::to_string(upper_) + " files  " + std::to_string(percent_) + "%  ";
     // One screen line at most, or the carriage return cannot take it back.
     const std::size_t room = TerminalColumns() - 1;
     std::string file = Escaped(file_);

@@ -16,12 +16,10 @@
 
 namespace ombrix::cli {
 
-
 // The picked files and the chosen folder, fixed by the command line.
 class ArgPicker : public C_PickerPane {
 public:
-    ArgPicker(std::vector<std::string> files, std::string dest)
-        : files_(std::move(files)), dest_(std::move(dest)) {}
+    ArgPicker(std::vector<std::string> files, std::string dest) : files_(std::move(files)), dest_(std::move(dest)) {}
     std::string FileSource(std::int32_t& index) override;
     std::string FileDestination() override { return dest_; }
     std::int32_t TotalFiles() override { return static_cast<std::int32_t>(files_.size()); }
@@ -47,7 +45,10 @@ public:
     void SetDone(std::int32_t done) { done_ = done; }
     void SetPercent(std::int32_t percent) { percent_ = percent; }
     void SetFile(const std::string& path) { file_ = path; }
-    void Show(bool on) { if (!on) Clear(); shown_ = on; }
+    void Show(bool on) {
+        if (!on) Clear();
+        shown_ = on;
+    }
     void Draw();
     void Clear();
 

@@ -61,8 +61,7 @@ int Run(int argc, char** argv) {
     if (!o.each && !o.passwordFile && !terminal.ok())
         return Usage("no terminal to ask for the password: give it with -p FILE");
     if (o.replace == Replace::Ask && !terminal.ok()) return Usage("--replace ask needs a terminal to ask on");
-    if (o.replace == Replace::Default)
-        o.replace = isatty(STDIN_FILENO) && terminal.ok() ? Replace::Ask : Replace::No;
+    if (o.replace == Replace::Default) o.replace = isatty(STDIN_FILENO) && terminal.ok() ? Replace::Ask : Replace::No;
 
     // Placement takes a file's folder from the text before its last "/", so
     // every path must be absolute.
@@ -106,7 +105,7 @@ int Run(int argc, char** argv) {
     settings.passwordMode = o.each ? PasswordMode::EachFile : PasswordMode::OneForAll;
     settings.password = std::move(password);
     settings.deleteOriginals = o.del;
-    settings.replace = o.replace == Replace::Yes ? ReplacePolicy::Yes
+    settings.replace = o.replace == Replace::Yes   ? ReplacePolicy::Yes
                        : o.replace == Replace::Ask ? ReplacePolicy::Ask
                                                    : ReplacePolicy::No;
     const BatchCounts counts = RunBatch(window, settings);

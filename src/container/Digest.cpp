@@ -37,8 +37,8 @@ inline Lane Absorb(Lane acc, Lane data, Lane key) {
     const Lane keyed = data ^ key;
 #if defined(__SSE2__)
     // The compiler does not see that both factors fit in 32 bits.
-    const Lane product = reinterpret_cast<Lane>(
-        _mm_mul_epu32(reinterpret_cast<__m128i>(keyed), reinterpret_cast<__m128i>(keyed >> 32)));
+    const Lane product =
+        reinterpret_cast<Lane>(_mm_mul_epu32(reinterpret_cast<__m128i>(keyed), reinterpret_cast<__m128i>(keyed >> 32)));
 #else
     const Lane product = (keyed & 0xffffffffULL) * (keyed >> 32);
 #endif

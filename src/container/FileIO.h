@@ -97,11 +97,18 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     Fd(Fd&& o) noexcept : fd_(o.release()) {}
-    Fd& operator=(Fd&& o) noexcept { reset(o.release()); return *this; }
+    Fd& operator=(Fd&& o) noexcept {
+        reset(o.release());
+        return *this;
+    }
     ~Fd() { reset(); }
     int get() const { return fd_; }
     bool ok() const { return fd_ >= 0; }
-    int release() { int f = fd_; fd_ = -1; return f; }
+    int release() {
+        int f = fd_;
+        fd_ = -1;
+        return f;
+    }
     // Closes through the layer; returns its result (0 when nothing was open).
     int close();
     void reset(int fd = -1);

@@ -50,7 +50,8 @@ OutputFile::~OutputFile() {
 
 void OutputFile::Reserve(std::int64_t size) {
     // Small files gain nothing from it but a call.
-    if (size >= static_cast<std::int64_t>(4 * fsio::kBlock)) (void)::fallocate(fd_.get(), 0, 0, static_cast<off_t>(size));
+    if (size >= static_cast<std::int64_t>(4 * fsio::kBlock))
+        (void)::fallocate(fd_.get(), 0, 0, static_cast<off_t>(size));
 }
 
 bool OutputFile::Close() {
@@ -92,8 +93,7 @@ void OutputFile::TakeMode(mode_t inputMode) { (void)fsio::Chmod(fd_.get(), input
 
 bool OutputFile::Commit(bool replace) {
     if (!tempPath_.empty()) {
-        if ((replace ? fsio::Rename(tempPath_, target_) : fsio::RenameNoReplace(tempPath_, target_)) != 0)
-            return false;
+        if ((replace ? fsio::Rename(tempPath_, target_) : fsio::RenameNoReplace(tempPath_, target_)) != 0) return false;
         tempPath_.clear();
         return true;
     }

@@ -19,8 +19,8 @@ namespace ombrix {
 // Reads an output's bytes back through `read` (from offset 0; 0 at the end,
 // -1 on failure) and adds the content they carry to `content`. False when
 // the bytes cannot be what was written, or a read failed.
-using ContentDecoder = std::function<bool(const std::function<long long(unsigned char* buf, std::size_t n)>& read,
-                                          Digest128& content)>;
+using ContentDecoder =
+    std::function<bool(const std::function<long long(unsigned char* buf, std::size_t n)>& read, Digest128& content)>;
 
 class OutputFile {
 public:

@@ -12,15 +12,12 @@ namespace ombrix::dlg {
 namespace {
 
 // "&Encrypt" -> "Encrypt", "R&&D" -> "R&D".
-QString WithoutMnemonics(const QString& text)
-{
+QString WithoutMnemonics(const QString& text) {
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'&')
-            out += text[i];
-        else if (++i < text.size())
-            out += text[i];
+        if (text[i] != u'&') out += text[i];
+        else if (++i < text.size()) out += text[i];
     }
     return out;
 }
@@ -29,44 +26,35 @@ QString WithoutMnemonics(const QString& text)
 // default action like a click.
 class RadioAccessible : public QAccessibleWidget {
 public:
-    explicit RadioAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::RadioButton)
-    {
+    explicit RadioAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::RadioButton) {
         addControllingSignal(QStringLiteral("clicked(bool)"));
     }
 
     QAbstractButton* Button() const { return static_cast<QAbstractButton*>(widget()); }
 
-    QAccessible::State state() const override
-    {
+    QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
         s.checkable = true;
         s.checked = Button()->isChecked();
         return s;
     }
 
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
-            return WithoutMnemonics(Button()->text());
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) return WithoutMnemonics(Button()->text());
         if (t == QAccessible::Accelerator)
             return QKeySequence::mnemonic(Button()->text()).toString(QKeySequence::NativeText);
         return QAccessibleWidget::text(t);
     }
 
-    QStringList actionNames() const override
-    {
+    QStringList actionNames() const override {
         QStringList names = QAccessibleWidget::actionNames();
-        if (widget()->isEnabled())
-            names.prepend(pressAction());
+        if (widget()->isEnabled()) names.prepend(pressAction());
         return names;
     }
 
-    void doAction(const QString& action) override
-    {
-        if (action == pressAction() && widget()->isEnabled())
-            Button()->click();
-        else
-            QAccessibleWidget::doAction(action);
+    void doAction(const QString& action) override {
+        if (action == pressAction() && widget()->isEnabled()) Button()->click();
+        else QAccessibleWidget::doAction(action);
     }
 };
 
@@ -77,20 +65,17 @@ public:
 
     const ProgressBar* Bar() const { return static_cast<const ProgressBar*>(widget()); }
 
-    void* interface_cast(QAccessible::InterfaceType t) override
-    {
-        if (t == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface*>(this);
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
         return QAccessibleWidget::interface_cast(t);
     }
 
-    QString text(QAccessible::Text t) const override
-    {
+    QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Value) {
             const long long span = static_cast<long long>(Bar()->Upper()) - Bar()->Lower();
-            if (span <= 0)
-                return {};
-            const long long done = std::clamp<long long>(static_cast<long long>(Bar()->Pos()) - Bar()->Lower(), 0, span);
+            if (span <= 0) return {};
+            const long long done =
+                std::clamp<long long>(static_cast<long long>(Bar()->Pos()) - Bar()->Lower(), 0, span);
             return QStringLiteral("%1%").arg(done * 100 / span);
         }
         return QAccessibleWidget::text(t);
@@ -107,47 +92,36 @@ public:
 class LiveAccessible : public QAccessibleWidget {
 public:
     explicit LiveAccessible(LiveLabel* w)
-        : QAccessibleWidget(w, w->GetTone() == LiveLabel::Tone::Alert ? QAccessible::AlertMessage : QAccessible::StatusBar)
-    {
-    }
-    QString text(QAccessible::Text t) const override
-    {
+        : QAccessibleWidget(
+              w, w->GetTone() == LiveLabel::Tone::Alert ? QAccessible::AlertMessage : QAccessible::StatusBar) {}
+    QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
             return static_cast<const QLabel*>(widget())->text();
         return QAccessibleWidget::text(t);
     }
 };
 
-QAccessibleInterface* Factory(const QString& className, QObject* object)
-{
-    if (!object || !object->isWidgetType())
-        return nullptr;
+QAccessibleInterface* Factory(const QString& className, QObject* object) {
+    if (!object || !object->isWidgetType()) return nullptr;
     auto* w = static_cast<QWidget*>(object);
-    if (className == QLatin1String("ombrix::dlg::AutoRadio"))
-        return new RadioAccessible(w);
-    if (className == QLatin1String("ombrix::dlg::ProgressBar"))
-        return new ProgressAccessible(w);
-    if (className == QLatin1String("ombrix::dlg::LiveLabel"))
-        return new LiveAccessible(static_cast<LiveLabel*>(w));
+    if (className == QLatin1String("ombrix::dlg::AutoRadio")) return new RadioAccessible(w);
+    if (className == QLatin1String("ombrix::dlg::ProgressBar")) return new ProgressAccessible(w);
+    if (className == QLatin1String("ombrix::dlg::LiveLabel")) return new LiveAccessible(static_cast<LiveLabel*>(w));
     return nullptr;
 }
 
 }  // namespace
 
-void InstallAccessibility()
-{
+void InstallAccessibility() {
     static bool installed = false;
-    if (installed)
-        return;
+    if (installed) return;
     installed = true;
     QAccessible::installFactory(Factory);
 }
 
-QString SpokenName(const QString& text)
-{
+QString SpokenName(const QString& text) {
     QString name = WithoutMnemonics(text).simplified();
-    while (name.endsWith(u':') || name.endsWith(u' '))
-        name.chop(1);
+    while (name.endsWith(u':') || name.endsWith(u' ')) name.chop(1);
     return name;
 }
 

@@ -4,25 +4,22 @@
 
 #include <QAccessible>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
-#include <QScrollBar>
 #include <qdrawutil.h>
 
 namespace ombrix::dlg {
 
 EdgePanel::EdgePanel(unsigned edges, QWidget* parent) : QWidget(parent), edges_(edges) {}
 
-int EdgePanel::MarginOf(unsigned edges)
-{
-    return ((edges & ModalFrameEdge) ? 3 : 0) + ((edges & ClientEdge) ? 2 : 0) +
-           ((edges & StaticEdge) ? 1 : 0);
+int EdgePanel::MarginOf(unsigned edges) {
+    return ((edges & ModalFrameEdge) ? 3 : 0) + ((edges & ClientEdge) ? 2 : 0) + ((edges & StaticEdge) ? 1 : 0);
 }
 
 int EdgePanel::Margin() const { return MarginOf(edges_); }
 
-void EdgePanel::paintEvent(QPaintEvent*)
-{
+void EdgePanel::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QPalette& pal = palette();
     QRect r = rect();
@@ -41,8 +38,7 @@ void EdgePanel::paintEvent(QPaintEvent*)
 
 PathLabel::PathLabel(QWidget* parent) : QLabel(parent) { setTextFormat(Qt::PlainText); }
 
-void PathLabel::SetText(const QString& text)
-{
+void PathLabel::SetText(const QString& text) {
     setText(text);
     setToolTip(text);
     setAccessibleDescription(text);
@@ -50,54 +46,42 @@ void PathLabel::SetText(const QString& text)
 
 QString PathLabel::ShownText() const { return ElidePath(text(), fontMetrics(), contentsRect().width()); }
 
-void PathLabel::paintEvent(QPaintEvent* e)
-{
+void PathLabel::paintEvent(QPaintEvent* e) {
     QFrame::paintEvent(e);  // the frame; the text is ours to draw
     QPainter p(this);
-    style()->drawItemText(&p, contentsRect(), int(alignment()), palette(), isEnabled(), ShownText(),
-                          foregroundRole());
+    style()->drawItemText(&p, contentsRect(), int(alignment()), palette(), isEnabled(), ShownText(), foregroundRole());
 }
 
-QString ElidePath(const QString& text, const QFontMetrics& fm, int width)
-{
-    if (fm.horizontalAdvance(text) <= width)
-        return text;
+QString ElidePath(const QString& text, const QFontMetrics& fm, int width) {
+    if (fm.horizontalAdvance(text) <= width) return text;
     const qsizetype first = text.indexOf(u'/');
     const qsizetype last = text.lastIndexOf(u'/');
-    if (first < 0)
-        return fm.elidedText(text, Qt::ElideMiddle, width);
+    if (first < 0) return fm.elidedText(text, Qt::ElideMiddle, width);
     const QString ellipsis(QChar(0x2026));
     const QString lead = text.left(first);
     const QString tail = text.mid(last);
-    const auto fits = [&](qsizetype keep) {
-        return fm.horizontalAdvance(text.left(keep) + ellipsis + tail) <= width;
-    };
+    const auto fits = [&](qsizetype keep) { return fm.horizontalAdvance(text.left(keep) + ellipsis + tail) <= width; };
     if (first == last || !fits(first)) {
         // Not even the file name fits beside the start: shorten the name too.
         const QString head = first == last ? lead : lead + ellipsis;
         const int room = width - fm.horizontalAdvance(head);
-        if (room < fm.horizontalAdvance(ellipsis) * 4)
-            return fm.elidedText(text, Qt::ElideMiddle, width);
+        if (room < fm.horizontalAdvance(ellipsis) * 4) return fm.elidedText(text, Qt::ElideMiddle, width);
         return head + fm.elidedText(tail, Qt::ElideMiddle, room);
     }
     // The longest start of the path that still leaves room for the name.
     qsizetype lo = first, hi = last - 1;
     while (lo < hi) {
         const qsizetype mid = (lo + hi + 1) / 2;
-        if (fits(mid))
-            lo = mid;
-        else
-            hi = mid - 1;
+        if (fits(mid)) lo = mid;
+        else hi = mid - 1;
     }
     return text.left(lo) + ellipsis + tail;
 }
 
 LiveLabel::LiveLabel(Tone tone, QWidget* parent) : QLabel(parent), tone_(tone) { setTextFormat(Qt::PlainText); }
 
-void LiveLabel::Announce(const QString& text)
-{
-    if (text == this->text())
-        return;
+void LiveLabel::Announce(const QString& text) {
+    if (text == this->text()) return;
     setText(text);
     QAccessibleEvent renamed(this, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&renamed);
@@ -108,14 +92,10 @@ void LiveLabel::Announce(const QString& text)
 }
 
 ProgressBar::ProgressBar(bool vertical, bool smooth, QWidget* parent)
-    : QWidget(parent), vertical_(vertical), smooth_(smooth)
-{
-}
+    : QWidget(parent), vertical_(vertical), smooth_(smooth) {}
 
-void ProgressBar::SetRange(int lower, int upper)
-{
-    if (lower == lower_ && upper == upper_)
-        return;
+void ProgressBar::SetRange(int lower, int upper) {
+    if (lower == lower_ && upper == upper_) return;
     lower_ = lower;
     upper_ = upper;
     update();
@@ -124,49 +104,38 @@ void ProgressBar::SetRange(int lower, int upper)
     QAccessible::updateAccessibility(&changed);
 }
 
-void ProgressBar::SetPos(int pos)
-{
-    if (pos == pos_)
-        return;
+void ProgressBar::SetPos(int pos) {
+    if (pos == pos_) return;
     pos_ = pos;
     update();
     QAccessibleValueChangeEvent changed(this, pos_);
     QAccessible::updateAccessibility(&changed);
 }
 
-void ProgressBar::SetColor(const QColor& color)
-{
+void ProgressBar::SetColor(const QColor& color) {
     color_ = color;
     update();
 }
 
-QColor ProgressBar::Color() const
-{
-    return color_.isValid() ? color_ : palette().color(QPalette::Highlight);
-}
+QColor ProgressBar::Color() const { return color_.isValid() ? color_ : palette().color(QPalette::Highlight); }
 
-void ProgressBar::paintEvent(QPaintEvent*)
-{
+void ProgressBar::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QPalette& pal = palette();
     p.fillRect(rect(), pal.color(QPalette::Button));
     qDrawShadeRect(&p, rect(), pal, true, 1, 0);
     const QRect inner = rect().adjusted(2, 2, -2, -2);
     const long long span = static_cast<long long>(upper_) - lower_;
-    if (span <= 0 || inner.isEmpty())
-        return;
+    if (span <= 0 || inner.isEmpty()) return;
     long long done = static_cast<long long>(pos_) - lower_;
     done = std::clamp(done, 0LL, span);
     const int length = vertical_ ? inner.height() : inner.width();
     const int filled = static_cast<int>(done * length / span);
-    if (filled <= 0)
-        return;
+    if (filled <= 0) return;
     const QColor c = Color();
     if (smooth_) {
-        if (vertical_)
-            p.fillRect(inner.left(), inner.bottom() + 1 - filled, inner.width(), filled, c);
-        else
-            p.fillRect(inner.left(), inner.top(), filled, inner.height(), c);
+        if (vertical_) p.fillRect(inner.left(), inner.bottom() + 1 - filled, inner.width(), filled, c);
+        else p.fillRect(inner.left(), inner.top(), filled, inner.height(), c);
         return;
     }
     // Blocks two thirds as long as the bar is thick, two pixels apart.
@@ -174,15 +143,12 @@ void ProgressBar::paintEvent(QPaintEvent*)
     const int block = std::max(2, thick * 2 / 3);
     for (int at = 0; at < filled; at += block + 2) {
         const int len = std::min(block, length - at);
-        if (vertical_)
-            p.fillRect(inner.left(), inner.bottom() + 1 - at - len, inner.width(), len, c);
-        else
-            p.fillRect(inner.left() + at, inner.top(), len, inner.height(), c);
+        if (vertical_) p.fillRect(inner.left(), inner.bottom() + 1 - at - len, inner.width(), len, c);
+        else p.fillRect(inner.left() + at, inner.top(), len, inner.height(), c);
     }
 }
 
-TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent)
-{
+TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -190,8 +156,7 @@ TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent)
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
-void TextBox::SetBytes(const std::string& text)
-{
+void TextBox::SetBytes(const std::string& text) {
     // Stored as it reads back: every line break as CR LF, a lone CR kept.
     std::string held;
     std::string shown;
@@ -207,12 +172,10 @@ void TextBox::SetBytes(const std::string& text)
             shown += '\n';
         } else {
             held += c;
-            if (c != '\r')
-                shown += c;
+            if (c != '\r') shown += c;
         }
     }
-    if (held == bytes_)
-        return;
+    if (held == bytes_) return;
     bytes_ = std::move(held);
     setPlainText(ToQt(shown));
 }

@@ -8,18 +8,18 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
-#include <QKeyEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
-#include <QPainter>
 #include <QWindow>
-#include <qdrawutil.h>
 #include <algorithm>
 #include <climits>
+#include <qdrawutil.h>
 
 #ifdef OMBRIX_HAVE_XCB
 #include <QAbstractNativeEventFilter>
@@ -33,20 +33,16 @@ namespace ombrix::dlg {
 
 namespace {
 
-unsigned EdgesOf(unsigned style)
-{
-    if (style & FrameEdges)
-        return ModalFrameEdge | ClientEdge | StaticEdge;
-    if (style & ClientEdges)
-        return ClientEdge | StaticEdge;
+unsigned EdgesOf(unsigned style) {
+    if (style & FrameEdges) return ModalFrameEdge | ClientEdge | StaticEdge;
+    if (style & ClientEdges) return ClientEdge | StaticEdge;
     return 0;
 }
 
 bool IsButtonKind(Kind k) { return k == Kind::PushButton || k == Kind::AutoRadio || k == Kind::AutoCheck; }
 
 // Width the control's text needs in the given font.
-int NeededWidth(QWidget* w, const QFont& f)
-{
+int NeededWidth(QWidget* w, const QFont& f) {
     const QFont keep = w->font();
     w->setFont(f);
     int need = w->sizeHint().width();
@@ -59,13 +55,11 @@ int NeededWidth(QWidget* w, const QFont& f)
 // Template rectangles are fixed, but the desktop's font may run wider than
 // the one they were drawn for: narrow the text (first by stretch, then by
 // size, down to three quarters) until it fits, and only where it has to.
-void FitText(QWidget* w, const QFont& base)
-{
+void FitText(QWidget* w, const QFont& base) {
     QFont f = base;
     const int room = w->width();
     if (NeededWidth(w, f) > room) {
-        for (int stretch = 95; stretch >= 80 && NeededWidth(w, f) > room; stretch -= 5)
-            f.setStretch(stretch);
+        for (int stretch = 95; stretch >= 80 && NeededWidth(w, f) > room; stretch -= 5) f.setStretch(stretch);
         const qreal size = base.pointSizeF();
         for (qreal s = size - 0.5; size > 0 && s >= size * 0.75 && NeededWidth(w, f) > room; s -= 0.5)
             f.setPointSizeF(s);
@@ -75,10 +69,7 @@ void FitText(QWidget* w, const QFont& base)
 
 bool FitsByFont(Kind k) { return k == Kind::AutoRadio || k == Kind::AutoCheck || k == Kind::Static; }
 
-bool TakesInput(Kind k)
-{
-    return IsButtonKind(k) || k == Kind::Edit || k == Kind::TextBox || k == Kind::Custom;
-}
+bool TakesInput(Kind k) { return IsButtonKind(k) || k == Kind::Edit || k == Kind::TextBox || k == Kind::Custom; }
 
 // Hands every event of the application to a function while it lives.
 class EventTap : public QObject {
@@ -98,30 +89,22 @@ private:
 // for a disabled window. A busy window hears of it here, before Qt does.
 class Dialog::WmClose : public QAbstractNativeEventFilter {
 public:
-    explicit WmClose(Dialog& dlg) : dlg_(dlg)
-    {
+    explicit WmClose(Dialog& dlg) : dlg_(dlg) {
         auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-        if (!x11 || !x11->connection())
-            return;
+        if (!x11 || !x11->connection()) return;
         connection_ = x11->connection();
         protocols_ = Atom("WM_PROTOCOLS");
         delete_ = Atom("WM_DELETE_WINDOW");
-        if (protocols_ && delete_)
-            qApp->installNativeEventFilter(this);
+        if (protocols_ && delete_) qApp->installNativeEventFilter(this);
     }
-    ~WmClose() override
-    {
-        if (qApp)
-            qApp->removeNativeEventFilter(this);
+    ~WmClose() override {
+        if (qApp) qApp->removeNativeEventFilter(this);
     }
 
-    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override
-    {
-        if (type != "xcb_generic_event_t")
-            return false;
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t") return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        if ((event->response_type & 0x7F) != XCB_CLIENT_MESSAGE)
-            return false;
+        if ((event->response_type & 0x7F) != XCB_CLIENT_MESSAGE) return false;
         const auto* m = static_cast<const xcb_client_message_event_t*>(message);
         if (m->format != 32 || m->type != protocols_ || m->data.data32[0] != delete_ ||
             m->window != static_cast<xcb_window_t>(dlg_.winId()))
@@ -131,8 +114,7 @@ public:
     }
 
 private:
-    xcb_atom_t Atom(const char* name)
-    {
+    xcb_atom_t Atom(const char* name) {
         const auto cookie = xcb_intern_atom(connection_, 1, static_cast<std::uint16_t>(std::strlen(name)), name);
         xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection_, cookie, nullptr);
         const xcb_atom_t atom = reply ? reply->atom : 0;
@@ -152,33 +134,27 @@ public:
 };
 #endif
 
-Dialog::Dialog(DialogTemplate tpl, CustomFactory custom) : QDialog(nullptr), tpl_(std::move(tpl))
-{
+Dialog::Dialog(DialogTemplate tpl, CustomFactory custom) : QDialog(nullptr), tpl_(std::move(tpl)) {
     InstallAccessibility();
     Build(custom);
 }
 
 Dialog::~Dialog() = default;
 
-void Dialog::Build(const CustomFactory& custom)
-{
+void Dialog::Build(const CustomFactory& custom) {
     units_ = BaseUnitsOf(font());
     Qt::WindowFlags flags = (tpl_.style & AppWindow) ? Qt::Window : Qt::Dialog;
-    if (tpl_.style & ToolWindow)
-        flags = Qt::Tool;
+    if (tpl_.style & ToolWindow) flags = Qt::Tool;
     flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-    if (tpl_.style & SysMenu)
-        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (tpl_.style & MinimizeBox)
-        flags |= Qt::WindowMinimizeButtonHint;
+    if (tpl_.style & SysMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (tpl_.style & MinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
     setWindowFlags(flags);
     setWindowTitle(ToQt(tpl_.caption));
     setSizeGripEnabled(false);
     setFixedSize(MapDialogSize(tpl_.size, units_));
 
     bool hasDefault = false;
-    for (const auto& c : tpl_.controls)
-        hasDefault |= (c.kind == Kind::PushButton && (c.style & DefPush));
+    for (const auto& c : tpl_.controls) hasDefault |= (c.kind == Kind::PushButton && (c.style & DefPush));
 
     items_.reserve(tpl_.controls.size());
     for (const auto& spec : tpl_.controls) {
@@ -202,8 +178,7 @@ void Dialog::Build(const CustomFactory& custom)
             // Without a default button Enter must do nothing at all, so no
             // button may become default by taking the focus.
             b->setAutoDefault(hasDefault);
-            if (spec.style & DefPush)
-                b->setDefault(true);
+            if (spec.style & DefPush) b->setDefault(true);
             connect(b, &QPushButton::clicked, this, [this, id = spec.id] { Notified(Notify::Clicked, id); });
             w = b;
             break;
@@ -225,8 +200,7 @@ void Dialog::Build(const CustomFactory& custom)
         case Kind::GroupBox: {
             auto* g = new QGroupBox(text, parent);
             g->setAttribute(Qt::WA_TransparentForMouseEvents);
-            if (item.outer)
-                item.outer->setAttribute(Qt::WA_TransparentForMouseEvents);
+            if (item.outer) item.outer->setAttribute(Qt::WA_TransparentForMouseEvents);
             w = g;
             break;
         }
@@ -244,33 +218,25 @@ void Dialog::Build(const CustomFactory& custom)
             Qt::Alignment a = (spec.style & Center) ? Qt::AlignHCenter : Qt::AlignLeft;
             a |= (spec.style & CenterV) ? Qt::AlignVCenter : Qt::AlignTop;
             l->setAlignment(a);
-            if (spec.style & Sunken)
-                l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-            else if (spec.style & Border)
-                l->setFrameStyle(QFrame::Box | QFrame::Plain);
+            if (spec.style & Sunken) l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            else if (spec.style & Border) l->setFrameStyle(QFrame::Box | QFrame::Plain);
             // A shortened path shows the whole of it as a tooltip, so the
             // mouse must reach it.
-            if (!(spec.style & PathEllipsis))
-                l->setAttribute(Qt::WA_TransparentForMouseEvents);
+            if (!(spec.style & PathEllipsis)) l->setAttribute(Qt::WA_TransparentForMouseEvents);
             w = l;
             break;
         }
         case Kind::Edit: {
             auto* e = new QLineEdit(parent);
             e->setMaxLength(INT_MAX);
-            if (spec.style & Password)
-                e->setEchoMode(QLineEdit::Password);
+            if (spec.style & Password) e->setEchoMode(QLineEdit::Password);
             connect(e, &QLineEdit::textChanged, this, [this, id = spec.id] { Notified(Notify::Change, id); });
             e->installEventFilter(this);
             w = e;
             break;
         }
-        case Kind::TextBox:
-            w = new TextBox(parent);
-            break;
-        case Kind::Progress:
-            w = new ProgressBar(spec.style & Vertical, spec.style & Smooth, parent);
-            break;
+        case Kind::TextBox: w = new TextBox(parent); break;
+        case Kind::Progress: w = new ProgressBar(spec.style & Vertical, spec.style & Smooth, parent); break;
         case Kind::Icon: {
             auto* l = new QLabel(parent);
             const QPixmap pm(text);
@@ -282,18 +248,15 @@ void Dialog::Build(const CustomFactory& custom)
         }
         case Kind::Custom:
             w = custom ? custom(spec.id, parent) : nullptr;
-            if (!w)
-                w = new QWidget(parent);
+            if (!w) w = new QWidget(parent);
             w->setParent(parent);
             break;
         }
         w->setGeometry(inner);
-        if (FitsByFont(spec.kind) && !(spec.style & PathEllipsis))
-            FitText(w, font());
+        if (FitsByFont(spec.kind) && !(spec.style & PathEllipsis)) FitText(w, font());
         if (IsButtonKind(spec.kind) || spec.kind == Kind::Edit || spec.kind == Kind::TextBox)
             w->setFocusPolicy((spec.style & TabStop) ? Qt::StrongFocus : Qt::ClickFocus);
-        else if (spec.kind != Kind::Custom)
-            w->setFocusPolicy(Qt::NoFocus);
+        else if (spec.kind != Kind::Custom) w->setFocusPolicy(Qt::NoFocus);
         if (spec.style & Hidden) {
             (item.outer ? item.outer : w)->hide();
         }
@@ -302,23 +265,19 @@ void Dialog::Build(const CustomFactory& custom)
     }
     // Group boxes lie under everything else; among themselves the first is on top.
     for (const auto& it : items_)
-        if (it.spec.kind == Kind::GroupBox)
-            (it.outer ? it.outer : it.inner)->lower();
+        if (it.spec.kind == Kind::GroupBox) (it.outer ? it.outer : it.inner)->lower();
     NestRadiosInBoxes();
     NameFieldsByLabels();
     QWidget* prev = nullptr;
     for (const auto& it : items_) {
-        if (!(it.spec.style & TabStop))
-            continue;
-        if (prev)
-            setTabOrder(prev, it.inner);
+        if (!(it.spec.style & TabStop)) continue;
+        if (prev) setTabOrder(prev, it.inner);
         prev = it.inner;
     }
 
     if (tpl_.style & SysMenu) {
         hasSysMenu_ = true;
-        if (tpl_.style & MinimizeBox)
-            sysMenu_.push_back({SC_MINIMIZE, "Mi&nimize"});
+        if (tpl_.style & MinimizeBox) sysMenu_.push_back({SC_MINIMIZE, "Mi&nimize"});
         sysMenu_.push_back({SC_CLOSE, "&Close\tAlt+F4"});
         auto* sc = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
         connect(sc, &QShortcut::activated, this, [this] { ShowSystemMenu(mapToGlobal(QPoint(0, 0))); });
@@ -333,39 +292,30 @@ void Dialog::Build(const CustomFactory& custom)
 
 // Radios whose group lies inside one group box become its children, so
 // screen readers read them as a group named by the box.
-void Dialog::NestRadiosInBoxes()
-{
+void Dialog::NestRadiosInBoxes() {
     for (const auto& first : items_) {
-        if (first.spec.kind != Kind::AutoRadio)
-            continue;
+        if (first.spec.kind != Kind::AutoRadio) continue;
         const std::vector<int> group = GroupOf(first.spec.id);
-        if (group.front() != first.spec.id)
-            continue;  // each group once, from its first button
+        if (group.front() != first.spec.id) continue;  // each group once, from its first button
         QRect span;
-        for (int id : group)
-            span |= Find(id)->spec.rect;
+        for (int id : group) span |= Find(id)->spec.rect;
         const Slot* box = nullptr;
         for (const auto& it : items_) {
-            if (it.spec.kind != Kind::GroupBox || !it.spec.rect.contains(span))
-                continue;
+            if (it.spec.kind != Kind::GroupBox || !it.spec.rect.contains(span)) continue;
             const auto area = [](const QRect& r) { return r.width() * r.height(); };
-            if (!box || area(it.spec.rect) < area(box->spec.rect))
-                box = &it;
+            if (!box || area(it.spec.rect) < area(box->spec.rect)) box = &it;
         }
-        if (!box)
-            continue;
+        if (!box) continue;
         // Only a box that holds this group alone.
         bool alone = true;
         for (const auto& it : items_)
             if (it.spec.kind == Kind::AutoRadio && box->spec.rect.contains(it.spec.rect) &&
                 std::find(group.begin(), group.end(), it.spec.id) == group.end())
                 alone = false;
-        if (!alone)
-            continue;
+        if (!alone) continue;
         QWidget* holder = box->inner;
         holder->setAttribute(Qt::WA_TransparentForMouseEvents, false);
-        if (box->outer)
-            box->outer->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+        if (box->outer) box->outer->setAttribute(Qt::WA_TransparentForMouseEvents, false);
         holder->setAccessibleName(SpokenName(ToQt(box->spec.text)));
         const QPoint origin = holder->mapTo(this, QPoint(0, 0));
         for (int id : group) {
@@ -381,130 +331,93 @@ void Dialog::NestRadiosInBoxes()
 
 // An edit is named by the static text on its row to its left, as a reader
 // of the window would pair them.
-void Dialog::NameFieldsByLabels()
-{
+void Dialog::NameFieldsByLabels() {
     for (const auto& edit : items_) {
-        if (edit.spec.kind != Kind::Edit)
-            continue;
+        if (edit.spec.kind != Kind::Edit) continue;
         const Slot* label = nullptr;
         for (const auto& it : items_) {
-            if (it.spec.kind != Kind::Static || it.spec.rect.right() > edit.spec.rect.left())
-                continue;
+            if (it.spec.kind != Kind::Static || it.spec.rect.right() > edit.spec.rect.left()) continue;
             const int top = std::max(it.spec.rect.top(), edit.spec.rect.top());
             const int bottom = std::min(it.spec.rect.bottom(), edit.spec.rect.bottom());
-            if (bottom - top < std::min(it.spec.rect.height(), edit.spec.rect.height()) / 2)
-                continue;
-            if (!label || it.spec.rect.right() > label->spec.rect.right())
-                label = &it;
+            if (bottom - top < std::min(it.spec.rect.height(), edit.spec.rect.height()) / 2) continue;
+            if (!label || it.spec.rect.right() > label->spec.rect.right()) label = &it;
         }
-        if (!label)
-            continue;
-        if (auto* l = qobject_cast<QLabel*>(label->inner))
-            l->setBuddy(edit.inner);
+        if (!label) continue;
+        if (auto* l = qobject_cast<QLabel*>(label->inner)) l->setBuddy(edit.inner);
         edit.inner->setAccessibleName(SpokenName(ToQt(label->spec.text)));
     }
 }
 
-const Dialog::Slot* Dialog::Find(int id) const
-{
+const Dialog::Slot* Dialog::Find(int id) const {
     for (const auto& it : items_)
-        if (it.spec.id == id)
-            return &it;
+        if (it.spec.id == id) return &it;
     return nullptr;
 }
 
-const Dialog::Slot* Dialog::ItemOf(const QWidget* w) const
-{
+const Dialog::Slot* Dialog::ItemOf(const QWidget* w) const {
     for (; w && w != this; w = w->parentWidget())
         for (const auto& it : items_)
-            if (it.inner == w || it.outer == w)
-                return &it;
+            if (it.inner == w || it.outer == w) return &it;
     return nullptr;
 }
 
-QWidget* Dialog::GetDlgItem(int id) const
-{
+QWidget* Dialog::GetDlgItem(int id) const {
     const Slot* it = Find(id);
     return it ? it->inner : nullptr;
 }
 
-QRect Dialog::ItemRect(int id) const
-{
+QRect Dialog::ItemRect(int id) const {
     const Slot* it = Find(id);
     return it ? MapDialogRect(it->spec.rect, units_) : QRect();
 }
 
-std::string Dialog::GetDlgItemText(int id) const
-{
+std::string Dialog::GetDlgItemText(int id) const {
     const Slot* it = Find(id);
-    if (!it)
-        return {};
+    if (!it) return {};
     QWidget* w = it->inner;
-    if (auto* b = qobject_cast<QAbstractButton*>(w))
-        return FromQt(b->text());
-    if (auto* g = qobject_cast<QGroupBox*>(w))
-        return FromQt(g->title());
-    if (auto* l = qobject_cast<QLabel*>(w))
-        return FromQt(l->text());
-    if (auto* e = qobject_cast<QLineEdit*>(w))
-        return FromQt(e->text());
-    if (auto* t = qobject_cast<TextBox*>(w))
-        return t->Bytes();
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) return FromQt(b->text());
+    if (auto* g = qobject_cast<QGroupBox*>(w)) return FromQt(g->title());
+    if (auto* l = qobject_cast<QLabel*>(w)) return FromQt(l->text());
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return FromQt(e->text());
+    if (auto* t = qobject_cast<TextBox*>(w)) return t->Bytes();
     return FromQt(w->windowTitle());
 }
 
-void Dialog::SetDlgItemText(int id, const std::string& text)
-{
+void Dialog::SetDlgItemText(int id, const std::string& text) {
     const Slot* it = Find(id);
-    if (!it)
-        return;
+    if (!it) return;
     QWidget* w = it->inner;
     const QString q = ToQt(text);
-    if (auto* path = qobject_cast<PathLabel*>(w))
-        path->SetText(q);
-    else if (auto* b = qobject_cast<QAbstractButton*>(w))
-        b->setText(q);
-    else if (auto* g = qobject_cast<QGroupBox*>(w))
-        g->setTitle(q);
-    else if (auto* l = qobject_cast<QLabel*>(w))
-        l->setText(q);
+    if (auto* path = qobject_cast<PathLabel*>(w)) path->SetText(q);
+    else if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(q);
+    else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(q);
+    else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(q);
     else if (auto* e = qobject_cast<QLineEdit*>(w)) {
-        if (e->text() != q)
-            e->setText(q);
-    } else if (auto* t = qobject_cast<TextBox*>(w))
-        t->SetBytes(text);
-    else
-        w->setWindowTitle(q);
-    if (FitsByFont(it->spec.kind) && !(it->spec.style & PathEllipsis))
-        FitText(w, font());
+        if (e->text() != q) e->setText(q);
+    } else if (auto* t = qobject_cast<TextBox*>(w)) t->SetBytes(text);
+    else w->setWindowTitle(q);
+    if (FitsByFont(it->spec.kind) && !(it->spec.style & PathEllipsis)) FitText(w, font());
 }
 
-void Dialog::EnableItem(int id, bool enable)
-{
-    if (const Slot* it = Find(id))
-        it->inner->setEnabled(enable);
+void Dialog::EnableItem(int id, bool enable) {
+    if (const Slot* it = Find(id)) it->inner->setEnabled(enable);
 }
 
-void Dialog::ShowItem(int id, bool show)
-{
-    if (const Slot* it = Find(id))
-        (it->outer ? it->outer : it->inner)->setVisible(show);
+void Dialog::ShowItem(int id, bool show) {
+    if (const Slot* it = Find(id)) (it->outer ? it->outer : it->inner)->setVisible(show);
 }
 
-bool Dialog::IsItemVisible(int id) const
-{
+bool Dialog::IsItemVisible(int id) const {
     const Slot* it = Find(id);
     return it && !(it->outer ? it->outer : it->inner)->isHidden();
 }
 
-bool Dialog::IsItemEnabled(int id) const
-{
+bool Dialog::IsItemEnabled(int id) const {
     const Slot* it = Find(id);
     return it && it->inner->isEnabled();
 }
 
-std::vector<int> Dialog::RadioGroup(int firstId) const
-{
+std::vector<int> Dialog::RadioGroup(int firstId) const {
     std::vector<int> ids;
     bool in = false;
     for (const auto& it : items_) {
@@ -513,71 +426,56 @@ std::vector<int> Dialog::RadioGroup(int firstId) const
         } else if (it.spec.style & Group) {
             break;
         }
-        if (in && it.spec.kind == Kind::AutoRadio)
-            ids.push_back(it.spec.id);
+        if (in && it.spec.kind == Kind::AutoRadio) ids.push_back(it.spec.id);
     }
     return ids;
 }
 
-int Dialog::CheckedRadio(int firstId) const
-{
+int Dialog::CheckedRadio(int firstId) const {
     const auto ids = RadioGroup(firstId);
     for (std::size_t i = 0; i < ids.size(); ++i)
-        if (Item<QAbstractButton>(ids[i])->isChecked())
-            return static_cast<int>(i);
+        if (Item<QAbstractButton>(ids[i])->isChecked()) return static_cast<int>(i);
     return -1;
 }
 
-void Dialog::CheckRadio(int firstId, int index)
-{
+void Dialog::CheckRadio(int firstId, int index) {
     const auto ids = RadioGroup(firstId);
     for (std::size_t i = 0; i < ids.size(); ++i)
         Item<QAbstractButton>(ids[i])->setChecked(static_cast<int>(i) == index);
 }
 
-std::vector<int> Dialog::GroupOf(int id) const
-{
+std::vector<int> Dialog::GroupOf(int id) const {
     std::size_t at = 0;
-    while (at < items_.size() && items_[at].spec.id != id)
-        ++at;
-    if (at == items_.size())
-        return {};
+    while (at < items_.size() && items_[at].spec.id != id) ++at;
+    if (at == items_.size()) return {};
     std::size_t start = at;
-    while (start > 0 && !(items_[start].spec.style & Group))
-        --start;
+    while (start > 0 && !(items_[start].spec.style & Group)) --start;
     std::vector<int> ids;
     for (std::size_t i = start; i < items_.size(); ++i) {
-        if (i > start && (items_[i].spec.style & Group))
-            break;
-        if (items_[i].spec.kind == Kind::AutoRadio)
-            ids.push_back(items_[i].spec.id);
+        if (i > start && (items_[i].spec.style & Group)) break;
+        if (items_[i].spec.kind == Kind::AutoRadio) ids.push_back(items_[i].spec.id);
     }
     return ids;
 }
 
-void Dialog::RadioClicked(int id)
-{
+void Dialog::RadioClicked(int id) {
     for (int other : GroupOf(id))
-        if (other != id)
-            Item<QAbstractButton>(other)->setChecked(false);
+        if (other != id) Item<QAbstractButton>(other)->setChecked(false);
     Notified(Notify::Clicked, id);
 }
 
 // Arrow keys on a radio button go round its group, and the button reached is
 // clicked, as in the dialogs of the platform this layout comes from.
-bool Dialog::MoveInRadioGroup(int id, bool forward)
-{
+bool Dialog::MoveInRadioGroup(int id, bool forward) {
     const std::vector<int> group = GroupOf(id);
     const auto here = std::find(group.begin(), group.end(), id);
-    if (here == group.end())
-        return false;
+    if (here == group.end()) return false;
     const std::size_t n = group.size();
     std::size_t i = static_cast<std::size_t>(here - group.begin());
     for (std::size_t step = 1; step < n; ++step) {
         i = forward ? (i + 1) % n : (i + n - 1) % n;
         QWidget* w = GetDlgItem(group[i]);
-        if (!w->isEnabled() || !w->isVisibleTo(this))
-            continue;
+        if (!w->isEnabled() || !w->isVisibleTo(this)) continue;
         setAttribute(Qt::WA_KeyboardFocusChange);
         w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
         static_cast<QAbstractButton*>(w)->click();
@@ -586,15 +484,10 @@ bool Dialog::MoveInRadioGroup(int id, bool forward)
     return true;  // a group of one: the key stays with it
 }
 
-void Dialog::Map(Notify code, int id, std::function<void()> handler)
-{
-    map_.push_back({code, id, std::move(handler)});
-}
+void Dialog::Map(Notify code, int id, std::function<void()> handler) { map_.push_back({code, id, std::move(handler)}); }
 
-void Dialog::Notified(Notify code, int id)
-{
-    if (transfer_ > 0 || quiet_ > 0)
-        return;  // raised by a transfer or a busy-state change: no handler runs
+void Dialog::Notified(Notify code, int id) {
+    if (transfer_ > 0 || quiet_ > 0) return;  // raised by a transfer or a busy-state change: no handler runs
     for (const auto& e : map_) {
         if (e.code == code && e.id == id) {
             e.handler();
@@ -602,21 +495,17 @@ void Dialog::Notified(Notify code, int id)
         }
     }
     // Unmapped OK and Cancel buttons end the dialog the standard way.
-    if (code == Notify::Clicked && id == IDOK)
-        OnOK();
-    else if (code == Notify::Clicked && id == IDCANCEL)
-        OnCancel();
+    if (code == Notify::Clicked && id == IDOK) OnOK();
+    else if (code == Notify::Clicked && id == IDCANCEL) OnCancel();
 }
 
-bool Dialog::eventFilter(QObject* watched, QEvent* event)
-{
+bool Dialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
         // Only a move of the focus inside the window counts; switching
         // windows or opening a menu does not.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (const Slot* it = ItemOf(qobject_cast<QWidget*>(watched)))
-                Notified(Notify::KillFocus, it->spec.id);
+            if (const Slot* it = ItemOf(qobject_cast<QWidget*>(watched))) Notified(Notify::KillFocus, it->spec.id);
         }
     } else if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -624,21 +513,17 @@ bool Dialog::eventFilter(QObject* watched, QEvent* event)
         if (it && it->spec.kind == Kind::AutoRadio && !(key->modifiers() & ~Qt::KeypadModifier)) {
             switch (key->key()) {
             case Qt::Key_Down:
-            case Qt::Key_Right:
-                return MoveInRadioGroup(it->spec.id, true);
+            case Qt::Key_Right: return MoveInRadioGroup(it->spec.id, true);
             case Qt::Key_Up:
-            case Qt::Key_Left:
-                return MoveInRadioGroup(it->spec.id, false);
-            default:
-                break;
+            case Qt::Key_Left: return MoveInRadioGroup(it->spec.id, false);
+            default: break;
             }
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-bool Dialog::UpdateData(bool saveAndValidate)
-{
+bool Dialog::UpdateData(bool saveAndValidate) {
     struct Guard {
         int& n;
         explicit Guard(int& c) : n(c) { ++n; }
@@ -649,33 +534,27 @@ bool Dialog::UpdateData(bool saveAndValidate)
     return true;
 }
 
-bool Dialog::OnInitDialog()
-{
+bool Dialog::OnInitDialog() {
     UpdateData(false);
     return true;
 }
 
-void Dialog::OnOK()
-{
-    if (UpdateData(true))
-        EndDialog(IDOK);
+void Dialog::OnOK() {
+    if (UpdateData(true)) EndDialog(IDOK);
 }
 
 void Dialog::OnCancel() { EndDialog(IDCANCEL); }
 
-void Dialog::EndDialog(int result)
-{
+void Dialog::EndDialog(int result) {
     result_ = result;
-    if (!running_)
-        return;
+    if (!running_) return;
     running_ = false;
     ending_ = true;
     QDialog::done(result);
     ending_ = false;
 }
 
-void Dialog::FocusFirstTabStop()
-{
+void Dialog::FocusFirstTabStop() {
     for (const auto& it : items_) {
         if ((it.spec.style & TabStop) && !it.inner->isHidden() && it.inner->isEnabled() &&
             !(it.outer && it.outer->isHidden())) {
@@ -690,36 +569,30 @@ void Dialog::FocusFirstTabStop()
 // that opens with the focus on a control shows where it is from the start.
 void Dialog::ShowFocusFrames() { setAttribute(Qt::WA_KeyboardFocusChange); }
 
-void Dialog::BeginBusy(const std::vector<int>& keep)
-{
-    if (busy_)
-        return;
+void Dialog::BeginBusy(const std::vector<int>& keep) {
+    if (busy_) return;
     busy_ = true;
     busyFocus_ = focusWidget();
     ++quiet_;
     for (const auto& it : items_) {
-        if (!TakesInput(it.spec.kind) || std::find(keep.begin(), keep.end(), it.spec.id) != keep.end())
-            continue;
+        if (!TakesInput(it.spec.kind) || std::find(keep.begin(), keep.end(), it.spec.id) != keep.end()) continue;
         busySaved_.emplace_back(it.inner, !it.inner->testAttribute(Qt::WA_ForceDisabled));
         it.inner->setEnabled(false);
     }
     --quiet_;
-    busyTap_ = std::make_unique<EventTap>([this](QObject* watched, QEvent* event) { return BusyFilter(watched, event); });
+    busyTap_ =
+        std::make_unique<EventTap>([this](QObject* watched, QEvent* event) { return BusyFilter(watched, event); });
     wmClose_ = std::make_unique<WmClose>(*this);
 }
 
-void Dialog::EndBusy()
-{
-    if (!busy_)
-        return;
+void Dialog::EndBusy() {
+    if (!busy_) return;
     wmClose_.reset();
     busyTap_.reset();
     ++quiet_;
-    for (const auto& [w, enabled] : busySaved_)
-        w->setEnabled(enabled);
+    for (const auto& [w, enabled] : busySaved_) w->setEnabled(enabled);
     busySaved_.clear();
-    if (busyFocus_ && busyFocus_->isEnabled() && busyFocus_->isVisible())
-        busyFocus_->setFocus(Qt::OtherFocusReason);
+    if (busyFocus_ && busyFocus_->isEnabled() && busyFocus_->isVisible()) busyFocus_->setFocus(Qt::OtherFocusReason);
     --quiet_;
     busyFocus_ = nullptr;
     busy_ = false;
@@ -728,15 +601,12 @@ void Dialog::EndBusy()
 // While busy: nothing the user does reaches the window's controls, its
 // shortcuts or its drops. Escape still asks to cancel; the close box comes
 // as a close event, which is no input.
-bool Dialog::BusyFilter(QObject* watched, QEvent* event)
-{
-    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this)
-        return false;
+bool Dialog::BusyFilter(QObject* watched, QEvent* event) {
+    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) return false;
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Escape && !(key->modifiers() & ~Qt::KeypadModifier))
-            OnCancel();
+        if (key->key() == Qt::Key_Escape && !(key->modifiers() & ~Qt::KeypadModifier)) OnCancel();
         return true;
     }
     case QEvent::ShortcutOverride:
@@ -756,16 +626,12 @@ bool Dialog::BusyFilter(QObject* watched, QEvent* event)
     case QEvent::TouchEnd:
     case QEvent::DragEnter:
     case QEvent::DragMove:
-    case QEvent::Drop:
-        event->ignore();
-        return true;
-    default:
-        return false;
+    case QEvent::Drop: event->ignore(); return true;
+    default: return false;
     }
 }
 
-void Dialog::BeginRun(QWidget* owner)
-{
+void Dialog::BeginRun(QWidget* owner) {
     owner_ = owner;
     running_ = true;
     ending_ = false;
@@ -780,8 +646,7 @@ void Dialog::BeginRun(QWidget* owner)
     if (owner) {
         QWidget* top = owner->window();
         top->winId();
-        if (windowHandle() && top->windowHandle())
-            windowHandle()->setTransientParent(top->windowHandle());
+        if (windowHandle() && top->windowHandle()) windowHandle()->setTransientParent(top->windowHandle());
         over = top->frameGeometry();
         const QRect client = top->geometry();
         frame = QMargins(client.left() - over.left(), client.top() - over.top(), over.right() - client.right(),
@@ -796,31 +661,22 @@ void Dialog::BeginRun(QWidget* owner)
     }
 }
 
-void Dialog::FinishRun()
-{
-    if (windowHandle())
-        windowHandle()->setTransientParent(nullptr);
+void Dialog::FinishRun() {
+    if (windowHandle()) windowHandle()->setTransientParent(nullptr);
     owner_ = nullptr;
 }
 
-void Dialog::Open()
-{
-    if (running_)
-        return;
+void Dialog::Open() {
+    if (running_) return;
     BeginRun(nullptr);
     focusOnShow_ = OnInitDialog();
-    if (running_)
-        show();
+    if (running_) show();
 }
 
-int Dialog::DoModal(QWidget* owner)
-{
-    if (running_)
-        return -1;
-    if (!owner)
-        owner = MainWindow();
-    if (owner == this)
-        owner = nullptr;
+int Dialog::DoModal(QWidget* owner) {
+    if (running_) return -1;
+    if (!owner) owner = MainWindow();
+    if (owner == this) owner = nullptr;
     detail::OwnerDisable disable(owner);
     BeginRun(owner);
     setWindowModality(Qt::ApplicationModal);
@@ -829,23 +685,23 @@ int Dialog::DoModal(QWidget* owner)
         if (ModalHook* hook = ModalHook::Current()) {
             ModalHook::Reply reply;
             const bool have = hook->Take(reply);
-            hook->Record({Asked::Kind::Dialog, FromQt(windowTitle()), {}, Buttons::Ok, {},
-                          owner == nullptr || IsOwnerDisabled(owner), have});
+            hook->Record({Asked::Kind::Dialog,
+                          FromQt(windowTitle()),
+                          {},
+                          Buttons::Ok,
+                          {},
+                          owner == nullptr || IsOwnerDisabled(owner),
+                          have});
             show();
             int r = IDCANCEL;
             if (have) {
-                if (const int* code = std::get_if<int>(&reply))
-                    r = *code;
-                else if (const Script* script = std::get_if<Script>(&reply))
-                    r = (*script)(this);
+                if (const int* code = std::get_if<int>(&reply)) r = *code;
+                else if (const Script* script = std::get_if<Script>(&reply)) r = (*script)(this);
             }
             // An answer for a dialog still open is pressed like its button.
-            if (running_ && r == IDOK)
-                OnOK();
-            else if (running_ && r == IDCANCEL)
-                OnCancel();
-            if (running_)
-                EndDialog(r);
+            if (running_ && r == IDOK) OnOK();
+            else if (running_ && r == IDCANCEL) OnCancel();
+            if (running_) EndDialog(r);
         } else {
             exec();
         }
@@ -856,8 +712,7 @@ int Dialog::DoModal(QWidget* owner)
     return result_;
 }
 
-void Dialog::paintEvent(QPaintEvent* e)
-{
+void Dialog::paintEvent(QPaintEvent* e) {
     QDialog::paintEvent(e);
     if (tpl_.style & ClientEdgeFrame) {
         QPainter p(this);
@@ -865,8 +720,7 @@ void Dialog::paintEvent(QPaintEvent* e)
     }
 }
 
-void Dialog::showEvent(QShowEvent* e)
-{
+void Dialog::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     if (focusOnShow_) {
         focusOnShow_ = false;
@@ -874,8 +728,7 @@ void Dialog::showEvent(QShowEvent* e)
     }
 }
 
-void Dialog::closeEvent(QCloseEvent* e)
-{
+void Dialog::closeEvent(QCloseEvent* e) {
     if (ending_ || !running_) {
         e->accept();
         return;
@@ -884,8 +737,7 @@ void Dialog::closeEvent(QCloseEvent* e)
     OnClose();
 }
 
-void Dialog::contextMenuEvent(QContextMenuEvent* e)
-{
+void Dialog::contextMenuEvent(QContextMenuEvent* e) {
     if (!hasSysMenu_) {
         e->ignore();
         return;
@@ -911,63 +763,43 @@ void Dialog::contextMenuEvent(QContextMenuEvent* e)
 
 // Shift+F10 and the Menu key ask the focused control for its menu (an edit
 // has its own); one that has none passes the request on to the window.
-void Dialog::OpenMenuFromKeyboard()
-{
+void Dialog::OpenMenuFromKeyboard() {
     QWidget* target = focusWidget() ? focusWidget() : this;
     QPoint at = target->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
-    if (!target->rect().contains(at))
-        at = QPoint(target->width() / 2, target->height() / 2);
+    if (!target->rect().contains(at)) at = QPoint(target->width() / 2, target->height() / 2);
     QContextMenuEvent e(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at));
     QApplication::sendEvent(target, &e);
 }
 
-void Dialog::ShowSystemMenu(QPoint globalPos)
-{
-    if (!hasSysMenu_)
-        return;
-    if (const unsigned id = PopupMenu(this, sysMenu_, globalPos))
-        OnSysCommand(id, 0);
+void Dialog::ShowSystemMenu(QPoint globalPos) {
+    if (!hasSysMenu_) return;
+    if (const unsigned id = PopupMenu(this, sysMenu_, globalPos)) OnSysCommand(id, 0);
 }
 
-void Dialog::OnSysCommand(unsigned id, long)
-{
+void Dialog::OnSysCommand(unsigned id, long) {
     switch (id & 0xFFF0) {
-    case SC_MINIMIZE:
-        showMinimized();
-        break;
-    case SC_CLOSE:
-        OnClose();
-        break;
-    default:
-        break;
+    case SC_MINIMIZE: showMinimized(); break;
+    case SC_CLOSE: OnClose(); break;
+    default: break;
     }
 }
 
-void DDX_Text(DataExchange& dx, int id, std::string& value)
-{
-    if (dx.save)
-        value = dx.dlg.GetDlgItemText(id);
+void DDX_Text(DataExchange& dx, int id, std::string& value) {
+    if (dx.save) value = dx.dlg.GetDlgItemText(id);
     else if (dx.dlg.GetDlgItemText(id) != value)
         dx.dlg.SetDlgItemText(id, value);  // an unchanged text keeps caret and selection
 }
 
-void DDX_Check(DataExchange& dx, int id, std::int32_t& value)
-{
+void DDX_Check(DataExchange& dx, int id, std::int32_t& value) {
     auto* b = dx.dlg.Item<QAbstractButton>(id);
-    if (!b)
-        return;
-    if (dx.save)
-        value = b->isChecked() ? 1 : 0;
-    else
-        b->setChecked(value == 1);
+    if (!b) return;
+    if (dx.save) value = b->isChecked() ? 1 : 0;
+    else b->setChecked(value == 1);
 }
 
-void DDX_Radio(DataExchange& dx, int id, std::int32_t& value)
-{
-    if (dx.save)
-        value = dx.dlg.CheckedRadio(id);
-    else
-        dx.dlg.CheckRadio(id, value);
+void DDX_Radio(DataExchange& dx, int id, std::int32_t& value) {
+    if (dx.save) value = dx.dlg.CheckedRadio(id);
+    else dx.dlg.CheckRadio(id, value);
 }
 
 }  // namespace ombrix::dlg

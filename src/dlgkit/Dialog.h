@@ -25,7 +25,7 @@ enum class Kind { PushButton, AutoRadio, AutoCheck, GroupBox, Static, Edit, Text
 
 // Control styles.
 enum CtlStyle : unsigned {
-    Group = 1u << 0,        // starts a group (radio groups run to the next one)
+    Group = 1u << 0,  // starts a group (radio groups run to the next one)
     TabStop = 1u << 1,
     Hidden = 1u << 2,       // created invisible
     DefPush = 1u << 3,      // the default push button
@@ -36,18 +36,18 @@ enum CtlStyle : unsigned {
     CenterV = 1u << 8,      // static centred vertically
     Sunken = 1u << 9,       // static drawn sunken
     Border = 1u << 10,
-    NoPrefix = 1u << 11,    // "&" shown as is
-    Vertical = 1u << 12,    // progress bar
-    Smooth = 1u << 13,      // progress bar
+    NoPrefix = 1u << 11,      // "&" shown as is
+    Vertical = 1u << 12,      // progress bar
+    Smooth = 1u << 13,        // progress bar
     PathEllipsis = 1u << 14,  // static: a long path gives way in its middle
 };
 
 // Window styles.
 enum WndStyle : unsigned {
-    SysMenu = 1u << 0,      // system menu and close box
+    SysMenu = 1u << 0,  // system menu and close box
     MinimizeBox = 1u << 1,
-    ToolWindow = 1u << 2,   // small caption
-    AppWindow = 1u << 3,    // a window of its own in the task bar
+    ToolWindow = 1u << 2,       // small caption
+    AppWindow = 1u << 3,        // a window of its own in the task bar
     ClientEdgeFrame = 1u << 4,  // sunken edge round the client area
 };
 
@@ -105,7 +105,9 @@ public:
 
     QWidget* GetDlgItem(int id) const;
     template <class T>
-    T* Item(int id) const { return qobject_cast<T*>(GetDlgItem(id)); }
+    T* Item(int id) const {
+        return qobject_cast<T*>(GetDlgItem(id));
+    }
     std::string GetDlgItemText(int id) const;
     void SetDlgItemText(int id, const std::string& text);
     void EnableItem(int id, bool enable);
@@ -212,10 +214,8 @@ void DDX_Check(DataExchange& dx, int id, std::int32_t& value);
 void DDX_Radio(DataExchange& dx, int id, std::int32_t& value);
 // Binds a pointer to the control once.
 template <class T>
-void DDX_Control(DataExchange& dx, int id, T*& control)
-{
-    if (!control)
-        control = dynamic_cast<T*>(dx.dlg.GetDlgItem(id));
+void DDX_Control(DataExchange& dx, int id, T*& control) {
+    if (!control) control = dynamic_cast<T*>(dx.dlg.GetDlgItem(id));
 }
 
 }  // namespace ombrix::dlg

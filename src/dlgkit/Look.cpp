@@ -6,8 +6,7 @@
 
 namespace ombrix::dlg {
 
-void ApplyClassicLook()
-{
+void ApplyClassicLook() {
     // Fusion ships inside Qt on every platform and draws its bevels from the
     // palette's light and dark roles, so a grey palette with white highlights
     // and dark shadows gives raised buttons and sunken fields everywhere,

@@ -23,7 +23,7 @@ enum Result : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 enum class Buttons { Ok, YesNo };
 
 struct MenuItem {
-    unsigned id = 0;    // 0 with an empty text is a separator
+    unsigned id = 0;  // 0 with an empty text is a separator
     std::string text;
     bool separator() const { return id == 0 && text.empty(); }
 };
@@ -33,11 +33,11 @@ struct Asked {
     enum class Kind { Message, Dialog, Menu, Folder };
     Kind kind = Kind::Message;
     std::string caption;
-    std::string text;              // message text, or the folder a chooser starts in
+    std::string text;  // message text, or the folder a chooser starts in
     Buttons buttons = Buttons::Ok;
     std::vector<std::string> items;  // menu item texts, "" for a separator
-    bool ownerDisabled = false;    // the owner took no input while it was up
-    bool scripted = true;          // false: nothing was queued for it
+    bool ownerDisabled = false;      // the owner took no input while it was up
+    bool scripted = true;            // false: nothing was queued for it
 };
 
 // A script gets the open dialog, or the message box as it would have been
@@ -47,7 +47,7 @@ using Script = std::function<int(QWidget* box)>;
 
 class ModalHook {
 public:
-    ModalHook();   // installs itself for its lifetime
+    ModalHook();  // installs itself for its lifetime
     ~ModalHook();
     ModalHook(const ModalHook&) = delete;
     ModalHook& operator=(const ModalHook&) = delete;
@@ -86,8 +86,7 @@ QWidget* MainWindow();
 // Modal message box: no icon; empty caption means AppName(). Returns IDOK,
 // IDYES or IDNO. The box is at least CaptionRoom wide, so its caption shows
 // whole in the title bar.
-int MessageBox(QWidget* owner, const std::string& text, const std::string& caption = {},
-               Buttons buttons = Buttons::Ok);
+int MessageBox(QWidget* owner, const std::string& text, const std::string& caption = {}, Buttons buttons = Buttons::Ok);
 
 // Width a window needs for its caption beside the title bar's icon and
 // buttons, under the common window managers.

@@ -9,8 +9,7 @@
 namespace ombrix {
 namespace {
 
-std::string Summary(const char* format, std::int32_t selected, std::int32_t done,
-                    std::int32_t deleted) {
+std::string Summary(const char* format, std::int32_t selected, std::int32_t done, std::int32_t deleted) {
     char text[160];
     std::snprintf(text, sizeof text, format, static_cast<long>(selected), static_cast<long>(done),
                   static_cast<long>(deleted));
@@ -56,8 +55,8 @@ void Job::OnMainButton() {
             if (m_Delete == 1 && SuccessFlag == 1 && DeleteOriginal()) ++DeletedCount;
             window_.SetBarPos(Bar::Batch, i + 1);
         }
-        summary = Summary("Selected File(s) : %ld , \n Encrypted File(s) : %ld, \n Deleted Files : %ld ",
-                          SelectedCount, ProcessedCount, DeletedCount);
+        summary = Summary("Selected File(s) : %ld , \n Encrypted File(s) : %ld, \n Deleted Files : %ld ", SelectedCount,
+                          ProcessedCount, DeletedCount);
         picker.DecryptTypes();
         picker.EncryptTypes();
     }
@@ -77,8 +76,8 @@ void Job::OnMainButton() {
                 window_.SetBarPos(Bar::Batch, i + 1);
             }
         }
-        summary = Summary("Selected File(s) : %ld , \n Decrypted File(s) : %ld, \n Deleted Files : %ld ",
-                          SelectedCount, ProcessedCount, DeletedCount);
+        summary = Summary("Selected File(s) : %ld , \n Decrypted File(s) : %ld, \n Deleted Files : %ld ", SelectedCount,
+                          ProcessedCount, DeletedCount);
         picker.EncryptTypes();
         picker.DecryptTypes();
     }

@@ -72,7 +72,7 @@ public:
     std::int32_t ProcessedCount = 0;
     std::int32_t SelectedCount = 0;
     std::int32_t DeletedCount = 0;
-    std::string FileCode;          // name terminator
+    std::string FileCode;  // name terminator
 
     // Read from the current container's header.
     std::string HeaderPassword;

@@ -61,8 +61,7 @@ public:
 
 private:
     int Percent(std::int64_t done) const {
-        return static_cast<int>(static_cast<unsigned __int128>(done) * 100 /
-                                static_cast<unsigned __int128>(total_));
+        return static_cast<int>(static_cast<unsigned __int128>(done) * 100 / static_cast<unsigned __int128>(total_));
     }
     void Show(int p) {
         window_.SetBarPos(Bar::File, p);
@@ -106,8 +105,7 @@ public:
                     " '. Due to less disk space or bad clusters"),
           writeError(std::string("Error in ") + writing + " ' " + job.DFileCompletePath +
                      " '. Due to less disk space or bad clusters"),
-          stopped(notDone + ": the batch was stopped"),
-          job_(job), bar_(job.Window(), job.PumpInterval) {
+          stopped(notDone + ": the batch was stopped"), job_(job), bar_(job.Window(), job.PumpInterval) {
         job_.SFileIdentity = {};
         job_.OutputVerified = false;
     }
@@ -190,12 +188,12 @@ public:
         // A stop request ends the file at the next block.
         io.stop = [] { return StopRequested() != 0; };
         switch (code(io)) {
-            case Result::Ok: break;
-            case Result::ReadError: return Fail(readError);
-            case Result::Stopped: return Fail(stopped);
-            case Result::WriteError: return Fail(writeError);
-            // What was read cannot be what was written.
-            case Result::Damaged: return Fail(readError);
+        case Result::Ok: break;
+        case Result::ReadError: return Fail(readError);
+        case Result::Stopped: return Fail(stopped);
+        case Result::WriteError: return Fail(writeError);
+        // What was read cannot be what was written.
+        case Result::Damaged: return Fail(readError);
         }
         // A regular file whose size changed while it was read is not what was copied.
         struct stat st {};
@@ -214,9 +212,9 @@ public:
         bool verified = false;
         if (deleting && durable) {
             switch (out_->Verify(decode, content.Final(), [] { return StopRequested() != 0; })) {
-                case OutputFile::ReadBack::Same: verified = true; break;
-                case OutputFile::ReadBack::Stopped: return Fail(stopped);
-                default: break;  // the output stays; the original will too
+            case OutputFile::ReadBack::Same: verified = true; break;
+            case OutputFile::ReadBack::Stopped: return Fail(stopped);
+            default: break;  // the output stays; the original will too
             }
         }
         out_->TakeMode(src_.id.mode);

@@ -73,11 +73,10 @@ void Job::SettingDestinationPath() {
     // An output this batch made is never replaced within it: the next free
     // name is taken without asking.
     if (held.ok() && !IsBatchOutput(existing)) {
-        const std::string prefix =
-            ProcessFlag == 0 ? "In Encripting The File ' " : "In Decripting The File ' ";
+        const std::string prefix = ProcessFlag == 0 ? "In Encripting The File ' " : "In Decripting The File ' ";
         const std::string text = prefix + SFilePath + " ' ,' " + base + " ' Found.\n" +
-                                 "To Replace The File Press 'YES' , To Create With ' " +
-                                 DFileCompletePath + " ' Press 'NO' Button";
+                                 "To Replace The File Press 'YES' , To Create With ' " + DFileCompletePath +
+                                 " ' Press 'NO' Button";
         if (window_.AskYesNo(text, "Replace")) {
             DFileCompletePath = base;
             DFileReplace = true;

@@ -26,8 +26,7 @@ void Job::CheckEncryptedFile() {
         window_.ShowMessage("' " + SFilePath + " ' is not existing");
         return;
     }
-    const std::string readError =
-        "Error in reading ' " + SFilePath + " '. Due to less disk space or bad clusters";
+    const std::string readError = "Error in reading ' " + SFilePath + " '. Due to less disk space or bad clusters";
     struct stat st {};
     if (fsio::Fstat(in.get(), st) != 0) {
         window_.ShowMessage(readError);
@@ -39,8 +38,8 @@ void Job::CheckEncryptedFile() {
     }
 
     std::unique_ptr<container::Reader> reader = codec->NewReader();
-    const auto found = reader->ReadHeader(
-        [&in](unsigned char* buf, std::size_t n) { return fsio::Read(in.get(), buf, n); });
+    const auto found =
+        reader->ReadHeader([&in](unsigned char* buf, std::size_t n) { return fsio::Read(in.get(), buf, n); });
     if (found == container::Reader::Header::ReadError) {
         window_.ShowMessage(readError);
         return;

@@ -26,9 +26,7 @@ public:
     void SetBarColor(Bar bar, std::uint8_t red, std::uint8_t green, std::uint8_t blue) override {
         view_.SetBarColor(bar, red, green, blue);
     }
-    void SetBarRange(Bar bar, std::int32_t lower, std::int32_t upper) override {
-        view_.SetBarRange(bar, lower, upper);
-    }
+    void SetBarRange(Bar bar, std::int32_t lower, std::int32_t upper) override { view_.SetBarRange(bar, lower, upper); }
     void SetBarPos(Bar bar, std::int32_t pos) override { view_.SetBarPos(bar, pos); }
     void ShowBar(Bar bar, bool show) override { view_.ShowBar(bar, show); }
     void EnableButton(Button button, bool enable) override { view_.EnableButton(button, enable); }

@@ -16,12 +16,12 @@ namespace {
 
 struct DirCloser {
     DIR* d;
-    ~DirCloser() { if (d) closedir(d); }
+    ~DirCloser() {
+        if (d) closedir(d);
+    }
 };
 
-bool isDotOrDotDot(const char* n) {
-    return n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'));
-}
+bool isDotOrDotDot(const char* n) { return n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0')); }
 
 }  // namespace
 
@@ -35,16 +35,14 @@ DirReadResult readFolder(const QByteArray& dir) {
     const int fd = dirfd(dc.d);
     errno = 0;
     while (dirent* de = readdir(dc.d)) {
-        if (isDotOrDotDot(de->d_name))
-            continue;
+        if (isDotOrDotDot(de->d_name)) continue;
         struct stat st;
         if (fstatat(fd, de->d_name, &st, 0) != 0) {
             errno = 0;
             continue;
         }
         const bool dir = S_ISDIR(st.st_mode);
-        if (!dir && !S_ISREG(st.st_mode))
-            continue;
+        if (!dir && !S_ISREG(st.st_mode)) continue;
         DirEntry e;
         e.nameBytes = QByteArray(de->d_name);
         e.name = QFile::decodeName(e.nameBytes);
@@ -64,15 +62,12 @@ DirReadResult readFolder(const QByteArray& dir) {
 QStringList subfolderNames(const QByteArray& dir, const QByteArray& prefix) {
     QStringList names;
     DirCloser dc{opendir(dir.constData())};
-    if (!dc.d)
-        return names;
+    if (!dc.d) return names;
     const int fd = dirfd(dc.d);
     const bool wantHidden = prefix.startsWith('.');
     while (dirent* de = readdir(dc.d)) {
-        if (isDotOrDotDot(de->d_name) || (de->d_name[0] == '.' && !wantHidden))
-            continue;
-        if (std::strncmp(de->d_name, prefix.constData(), size_t(prefix.size())) != 0)
-            continue;
+        if (isDotOrDotDot(de->d_name) || (de->d_name[0] == '.' && !wantHidden)) continue;
+        if (std::strncmp(de->d_name, prefix.constData(), size_t(prefix.size())) != 0) continue;
         struct stat st;
         if (fstatat(fd, de->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode))
             names << QFile::decodeName(QByteArray(de->d_name));
@@ -82,26 +77,22 @@ QStringList subfolderNames(const QByteArray& dir, const QByteArray& prefix) {
 }
 
 QByteArray joinPath(const QByteArray& dir, const QByteArray& name) {
-    if (dir.endsWith('/'))
-        return dir + name;
+    if (dir.endsWith('/')) return dir + name;
     return dir + '/' + name;
 }
 
 QByteArray cleanPath(const QByteArray& path) {
     QList<QByteArray> parts;
     for (const QByteArray& p : path.split('/')) {
-        if (p.isEmpty() || p == ".")
-            continue;
+        if (p.isEmpty() || p == ".") continue;
         if (p == "..") {
-            if (!parts.isEmpty())
-                parts.removeLast();
+            if (!parts.isEmpty()) parts.removeLast();
             continue;
         }
         parts << p;
     }
     QByteArray out;
-    for (const QByteArray& p : parts)
-        out += '/' + p;
+    for (const QByteArray& p : parts) out += '/' + p;
     return out.isEmpty() ? QByteArray("/") : out;
 }
 

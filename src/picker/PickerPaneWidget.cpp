@@ -2,10 +2,10 @@
 
 #include "container/Formats.h"
 
-#include "picker/DirListing.h"
 #include "dlgkit/Access.h"
 #include "dlgkit/Controls.h"
 #include "dlgkit/Modal.h"
+#include "picker/DirListing.h"
 #include "picker/ListingModel.h"
 
 #include <QAction>
@@ -24,9 +24,9 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPainter>
-#include <QStyledItemDelegate>
 #include <QStringListModel>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
@@ -52,8 +52,7 @@ QString shown(const QByteArray& path) { return QFile::decodeName(path); }
 // count as one pick.
 QByteArray resolvedKey(const QByteArray& path) {
     char buf[PATH_MAX];
-    if (::realpath(path.constData(), buf))
-        return QByteArray(buf);
+    if (::realpath(path.constData(), buf)) return QByteArray(buf);
     return path;
 }
 
@@ -105,8 +104,7 @@ public:
         const QColor text = pal.color(enabled ? QPalette::Normal : QPalette::Disabled,
                                       selected ? QPalette::HighlightedText : QPalette::Text);
         QColor grey = pal.color(QPalette::Disabled, QPalette::Text);
-        if (selected)
-            grey = text;
+        if (selected) grey = text;
         const QColor folderColour = selected ? text : pal.color(QPalette::Dark);
 
         p->save();
@@ -128,8 +126,7 @@ public:
             note.setItalic(true);
             put(QStringLiteral("not a container"), grey, note);
         }
-        if (x < r.right())
-            put(index.data(PickerPaneWidget::FolderRole).toString(), folderColour, opt.font);
+        if (x < r.right()) put(index.data(PickerPaneWidget::FolderRole).toString(), folderColour, opt.font);
         p->restore();
     }
 };
@@ -208,8 +205,7 @@ void PickerPaneWidget::buildUi() {
     header->setStretchLastSection(false);
     header->setSectionResizeMode(ListingModel::NameColumn, QHeaderView::Stretch);
     header->setSectionResizeMode(ListingModel::SizeColumn, QHeaderView::Fixed);
-    header->resizeSection(ListingModel::SizeColumn,
-                          fontMetrics().horizontalAdvance("9999 MB") + 16);
+    header->resizeSection(ListingModel::SizeColumn, fontMetrics().horizontalAdvance("9999 MB") + 16);
     m_listing->setAccessibleName("Folder contents");
     m_listing->installEventFilter(this);
 
@@ -290,15 +286,12 @@ void PickerPaneWidget::buildUi() {
     connect(m_up, &QToolButton::clicked, this, &PickerPaneWidget::goUp);
     connect(m_listing, &QTreeView::activated, this, &PickerPaneWidget::activate);
     connect(pickAction, &QAction::triggered, this, &PickerPaneWidget::pickSelected);
-    connect(hiddenAction, &QAction::toggled, this, [this](bool on) {
-        m_model->setShowHidden(on);
-    });
+    connect(hiddenAction, &QAction::toggled, this, [this](bool on) { m_model->setShowHidden(on); });
     connect(refreshAction, &QAction::triggered, this, &PickerPaneWidget::refresh);
     connect(m_add, &QToolButton::clicked, this, &PickerPaneWidget::pickSelected);
     connect(m_remove, &QToolButton::clicked, this, &PickerPaneWidget::removeSelectedPicks);
     connect(m_clear, &QToolButton::clicked, this, &PickerPaneWidget::clearPicks);
-    connect(m_dest, &QLineEdit::editingFinished, this,
-            &PickerPaneWidget::restoreDestinationIfEmpty);
+    connect(m_dest, &QLineEdit::editingFinished, this, &PickerPaneWidget::restoreDestinationIfEmpty);
     connect(m_browse, &QToolButton::clicked, this, &PickerPaneWidget::browseDestination);
 }
 
@@ -307,8 +300,7 @@ QSize PickerPaneWidget::sizeHint() const { return {330, 460}; }
 // ---- the job's interface ---------------------------------------------------
 
 std::string PickerPaneWidget::FileSource(std::int32_t& index) {
-    if (index < 0 || size_t(index) >= m_picks.size())
-        return {};
+    if (index < 0 || size_t(index) >= m_picks.size()) return {};
     const QByteArray& p = m_picks[size_t(index)].path;
     return std::string(p.constData(), size_t(p.size()));
 }
@@ -355,9 +347,7 @@ QString PickerPaneWidget::currentFolder() const { return shown(m_dir); }
 
 QString PickerPaneWidget::errorText() const { return m_error->isHidden() ? QString() : m_error->text(); }
 
-bool PickerPaneWidget::openFolder(const QString& path) {
-    return readInto(pathFromInput(path), true);
-}
+bool PickerPaneWidget::openFolder(const QString& path) { return readInto(pathFromInput(path), true); }
 
 // Reads dir into the listing. With keepOnFailure the old folder stays listed
 // (a mistyped path should not lose the user's place); otherwise the listing
@@ -378,8 +368,7 @@ bool PickerPaneWidget::readInto(const QByteArray& dir, bool keepOnFailure) {
     const bool sameFolder = dir == m_dir;
     m_dir = dir;
     m_model->setEntries(std::move(r.entries));
-    if (!sameFolder)
-        m_listing->scrollToTop();
+    if (!sameFolder) m_listing->scrollToTop();
     m_location->setText(shown(dir));
     m_up->setEnabled(dir != "/");
     return true;
@@ -406,19 +395,16 @@ void PickerPaneWidget::refresh() {
     m_listing->selectionModel()->select(keep, QItemSelectionModel::ClearAndSelect);
     const int curRow = current.isEmpty() ? -1 : m_model->rowOfName(current);
     if (curRow >= 0)
-        m_listing->selectionModel()->setCurrentIndex(m_model->index(curRow, 0),
-                                                     QItemSelectionModel::NoUpdate);
+        m_listing->selectionModel()->setCurrentIndex(m_model->index(curRow, 0), QItemSelectionModel::NoUpdate);
     prunePicks();
 }
 
 void PickerPaneWidget::goUp() {
-    if (m_dir == "/")
-        return;
+    if (m_dir == "/") return;
     const QByteArray from = lastPart(m_dir);
     // Climb past folders that have gone, to the nearest one that opens.
     QByteArray target = parentOf(m_dir);
-    while (!readInto(target, true) && target != "/")
-        target = parentOf(target);
+    while (!readInto(target, true) && target != "/") target = parentOf(target);
     const int row = m_model->rowOfName(from);
     if (row >= 0 && currentFolder() == shown(target)) {
         m_listing->setCurrentIndex(m_model->index(row, 0));
@@ -428,17 +414,13 @@ void PickerPaneWidget::goUp() {
 
 QByteArray PickerPaneWidget::pathFromInput(const QString& input) const {
     QString text = input.trimmed();
-    if (text.isEmpty())
-        return homeBytes();
-    if (text == "~" || text.startsWith("~/"))
-        text = QDir::homePath() + text.mid(1);
+    if (text.isEmpty()) return homeBytes();
+    if (text == "~" || text.startsWith("~/")) text = QDir::homePath() + text.mid(1);
     QByteArray bytes = QFile::encodeName(text);
     // The field shows the current folder decoded; pressing Enter on it must
     // find the folder again even when its name is not valid UTF-8.
-    if (text == shown(m_dir))
-        bytes = m_dir;
-    if (!bytes.startsWith('/'))
-        bytes = joinPath(m_dir.isEmpty() ? homeBytes() : m_dir, bytes);
+    if (text == shown(m_dir)) bytes = m_dir;
+    if (!bytes.startsWith('/')) bytes = joinPath(m_dir.isEmpty() ? homeBytes() : m_dir, bytes);
     return cleanPath(bytes);
 }
 
@@ -448,34 +430,28 @@ void PickerPaneWidget::goToLocation() {
         // A pasted file path: open its folder and point at the file.
         if (readInto(parentOf(path), true)) {
             const int row = m_model->rowOfName(lastPart(path));
-            if (row >= 0)
-                m_listing->setCurrentIndex(m_model->index(row, 0));
+            if (row >= 0) m_listing->setCurrentIndex(m_model->index(row, 0));
         }
         return;
     }
     const QString typed = m_location->text();
-    if (!readInto(path, true))
-        m_location->setText(typed);  // leave the mistake there to be corrected
+    if (!readInto(path, true)) m_location->setText(typed);  // leave the mistake there to be corrected
 }
 
 void PickerPaneWidget::updateCompletions(const QString& text) {
     const int slash = text.lastIndexOf('/');
-    if (slash < 0)
-        return;
+    if (slash < 0) return;
     const QString base = text.left(slash + 1);
     const bool hidden = text.mid(slash + 1).startsWith('.');
     const QString cacheKey = base + (hidden ? "\n." : "\n");
-    if (cacheKey == m_completionBase)
-        return;
+    if (cacheKey == m_completionBase) return;
     m_completionBase = cacheKey;
     QString dirText = base;
-    if (dirText.startsWith("~/"))
-        dirText = QDir::homePath() + dirText.mid(1);
+    if (dirText.startsWith("~/")) dirText = QDir::homePath() + dirText.mid(1);
     QStringList entries;
     if (dirText.startsWith('/')) {
         const QByteArray dir = cleanPath(QFile::encodeName(dirText));
-        for (const QString& name : subfolderNames(dir, hidden ? "." : ""))
-            entries << base + name;
+        for (const QString& name : subfolderNames(dir, hidden ? "." : "")) entries << base + name;
     }
     m_completions->setStringList(entries);
 }
@@ -484,20 +460,17 @@ void PickerPaneWidget::updateCompletions(const QString& text) {
 
 QList<QByteArray> PickerPaneWidget::selectedFilePaths() const {
     QModelIndexList rows = m_listing->selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end(),
-              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     QList<QByteArray> paths;
     for (const QModelIndex& i : rows) {
         const DirEntry& e = m_model->entryAt(i.row());
-        if (!e.isDir)
-            paths << joinPath(m_dir, e.nameBytes);
+        if (!e.isDir) paths << joinPath(m_dir, e.nameBytes);
     }
     return paths;
 }
 
 void PickerPaneWidget::activate(const QModelIndex& index) {
-    if (!index.isValid())
-        return;
+    if (!index.isValid()) return;
     const DirEntry& e = m_model->entryAt(index.row());
     if (e.isDir) {
         readInto(joinPath(m_dir, e.nameBytes), true);
@@ -505,8 +478,7 @@ void PickerPaneWidget::activate(const QModelIndex& index) {
     }
     QList<QByteArray> paths = selectedFilePaths();
     const QByteArray path = joinPath(m_dir, e.nameBytes);
-    if (!paths.contains(path))
-        paths << path;
+    if (!paths.contains(path)) paths << path;
     addPicks(paths);
 }
 
@@ -517,8 +489,7 @@ void PickerPaneWidget::pickAllListed() {
     QList<QByteArray> paths;
     for (int row = 0; row < m_model->rowCount(); ++row) {
         const DirEntry& e = m_model->entryAt(row);
-        if (!e.isDir)
-            paths << joinPath(m_dir, e.nameBytes);
+        if (!e.isDir) paths << joinPath(m_dir, e.nameBytes);
     }
     addPicks(paths);
 }
@@ -528,25 +499,21 @@ int PickerPaneWidget::addPicks(const QList<QByteArray>& paths) {
     m_pickList->setUpdatesEnabled(false);
     for (const QByteArray& raw : paths) {
         const QByteArray path = raw.startsWith('/') ? cleanPath(raw) : raw;
-        if (!path.startsWith('/') || !isRegularFile(path))
-            continue;
+        if (!path.startsWith('/') || !isRegularFile(path)) continue;
         const QByteArray key = resolvedKey(path);
-        if (m_pickKeys.contains(key))
-            continue;
+        if (m_pickKeys.contains(key)) continue;
         m_pickKeys.insert(key);
         m_picks.push_back({path, key});
         markPick(new QListWidgetItem(m_pickList), path);
         ++added;
     }
     m_pickList->setUpdatesEnabled(true);
-    if (added > 0)
-        picksUpdated();
+    if (added > 0) picksUpdated();
     return added;
 }
 
 int PickerPaneWidget::pickGivenFiles(const QList<QByteArray>& paths) {
-    if (paths.isEmpty())
-        return 0;
+    if (paths.isEmpty()) return 0;
     const QByteArray cwd = workingFolder();
     QList<QByteArray> files;
     QByteArray folder;
@@ -556,16 +523,13 @@ int PickerPaneWidget::pickGivenFiles(const QList<QByteArray>& paths) {
         if (isRegularFile(path)) {
             files << path;
         } else if (isFolder(path)) {
-            if (folder.isEmpty())
-                folder = path;
+            if (folder.isEmpty()) folder = path;
         } else {
             problems << QString("Cannot pick \u201c%1\u201d: %2").arg(shown(path), unpickableReason(path));
         }
     }
-    if (folder.isEmpty() && !files.isEmpty())
-        folder = parentOf(files.first());
-    if (!folder.isEmpty())
-        readInto(folder, true);
+    if (folder.isEmpty() && !files.isEmpty()) folder = parentOf(files.first());
+    if (!folder.isEmpty()) readInto(folder, true);
     const int added = addPicks(files);
     // A long list of misses would push the listing out of the pane.
     constexpr int kShown = 3;
@@ -576,8 +540,7 @@ int PickerPaneWidget::pickGivenFiles(const QList<QByteArray>& paths) {
     }
     if (!problems.isEmpty()) {
         // After readInto, which clears the area or leaves its own line there.
-        if (!errorText().isEmpty())
-            problems.prepend(errorText());
+        if (!errorText().isEmpty()) problems.prepend(errorText());
         showError(problems.join('\n'));
     }
     return added;
@@ -585,13 +548,10 @@ int PickerPaneWidget::pickGivenFiles(const QList<QByteArray>& paths) {
 
 void PickerPaneWidget::removeSelectedPicks() {
     QList<int> rows;
-    for (const QModelIndex& i : m_pickList->selectionModel()->selectedIndexes())
-        rows << i.row();
-    if (rows.isEmpty())
-        return;
+    for (const QModelIndex& i : m_pickList->selectionModel()->selectedIndexes()) rows << i.row();
+    if (rows.isEmpty()) return;
     std::sort(rows.begin(), rows.end(), std::greater<int>());
-    for (int row : rows)
-        dropPickAt(row);
+    for (int row : rows) dropPickAt(row);
     picksUpdated();
 }
 
@@ -600,20 +560,17 @@ void PickerPaneWidget::clearPicks() {
     m_picks.clear();
     m_pickKeys.clear();
     m_pickList->clear();
-    if (had)
-        picksUpdated();
+    if (had) picksUpdated();
 }
 
 void PickerPaneWidget::prunePicks() {
     bool changed = false;
     for (int row = int(m_picks.size()) - 1; row >= 0; --row) {
-        if (isRegularFile(m_picks[size_t(row)].path))
-            continue;
+        if (isRegularFile(m_picks[size_t(row)].path)) continue;
         dropPickAt(row);
         changed = true;
     }
-    if (changed)
-        picksUpdated();
+    if (changed) picksUpdated();
 }
 
 void PickerPaneWidget::dropPickAt(int row) {
@@ -631,20 +588,19 @@ void PickerPaneWidget::markPick(QListWidgetItem* item, const QByteArray& path) {
     item->setData(FolderRole, folder);
     item->setData(NotContainerRole, off);
     item->setToolTip(off ? shown(path) + "\nNot a container: Decrypt reports it and skips it." : shown(path));
-    item->setData(Qt::AccessibleTextRole,
-                  off ? QString("%1, not a container, in %2").arg(name, folder) : QString("%1, in %2").arg(name, folder));
+    item->setData(Qt::AccessibleTextRole, off ? QString("%1, not a container, in %2").arg(name, folder)
+                                              : QString("%1, in %2").arg(name, folder));
 }
 
 void PickerPaneWidget::markPicks() {
-    for (int row = 0; row < m_pickList->count(); ++row)
-        markPick(m_pickList->item(row), m_picks[size_t(row)].path);
+    for (int row = 0; row < m_pickList->count(); ++row) markPick(m_pickList->item(row), m_picks[size_t(row)].path);
 }
 
 void PickerPaneWidget::picksUpdated() {
     const int n = int(m_picks.size());
-    m_count->Announce(n == 0 ? QString("No files picked")
-                             : n == 1 ? QString("1 file picked")
-                                      : QString("%L1 files picked").arg(n));
+    m_count->Announce(n == 0   ? QString("No files picked")
+                      : n == 1 ? QString("1 file picked")
+                               : QString("%L1 files picked").arg(n));
     m_remove->setEnabled(n > 0);
     m_clear->setEnabled(n > 0);
     emit picksChanged(n);
@@ -654,7 +610,8 @@ void PickerPaneWidget::picksUpdated() {
 
 void PickerPaneWidget::updateModeLabel() {
     if (m_decrypt) {
-        m_mode->setText("<b>Decrypt</b> \u2013 listing " + QString::fromStdString(container::SuffixList()) + " containers only");
+        m_mode->setText("<b>Decrypt</b> \u2013 listing " + QString::fromStdString(container::SuffixList()) +
+                        " containers only");
         m_mode->setStyleSheet("QLabel { background: #fbe9d0; color: #5a3300; padding: 2px 4px; }");
     } else {
         m_mode->setText("<b>Encrypt</b> \u2013 listing all files");
@@ -665,17 +622,14 @@ void PickerPaneWidget::updateModeLabel() {
 void PickerPaneWidget::restoreDestinationIfEmpty() {
     // The destination is never left empty: an empty field would send the
     // outputs to the root folder.
-    if (m_dest->text().trimmed().isEmpty())
-        m_dest->setText(m_lastDest);
-    else
-        m_lastDest = m_dest->text();
+    if (m_dest->text().trimmed().isEmpty()) m_dest->setText(m_lastDest);
+    else m_lastDest = m_dest->text();
 }
 
 void PickerPaneWidget::browseDestination() {
-    const QString chosen = dlg::ChooseFolder(this, "Choose the destination folder",
-                                             shown(pathFromInput(m_dest->text())));
-    if (chosen.isEmpty())
-        return;
+    const QString chosen =
+        dlg::ChooseFolder(this, "Choose the destination folder", shown(pathFromInput(m_dest->text())));
+    if (chosen.isEmpty()) return;
     m_dest->setText(chosen);
     m_lastDest = chosen;
 }
@@ -683,16 +637,14 @@ void PickerPaneWidget::browseDestination() {
 // ---- keys and drops ---------------------------------------------------------
 
 bool PickerPaneWidget::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, event);
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     if (watched == m_listing) {
         if (key->matches(QKeySequence::SelectAll)) {
             pickAllListed();
             return true;
         }
-        if (key->key() == Qt::Key_Backspace ||
-            (key->key() == Qt::Key_Up && key->modifiers() == Qt::AltModifier)) {
+        if (key->key() == Qt::Key_Backspace || (key->key() == Qt::Key_Up && key->modifiers() == Qt::AltModifier)) {
             goUp();
             return true;
         }
@@ -714,8 +666,7 @@ void PickerPaneWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void PickerPaneWidget::dragEnterEvent(QDragEnterEvent* event) {
-    if (!event->mimeData()->hasUrls())
-        return;
+    if (!event->mimeData()->hasUrls()) return;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile()) {
             event->acceptProposedAction();
@@ -730,19 +681,16 @@ void PickerPaneWidget::dropEvent(QDropEvent* event) {
     QList<QByteArray> files;
     QByteArray folder;
     for (const QUrl& url : event->mimeData()->urls()) {
-        if (!url.isLocalFile())
-            continue;
+        if (!url.isLocalFile()) continue;
         const QByteArray path = cleanPath(localPathBytes(url));
         if (isFolder(path)) {
-            if (folder.isEmpty())
-                folder = path;
+            if (folder.isEmpty()) folder = path;
         } else {
             files << path;
         }
     }
     addPicks(files);
-    if (!folder.isEmpty())
-        readInto(folder, true);
+    if (!folder.isEmpty()) readInto(folder, true);
     event->acceptProposedAction();
 }
 

@@ -9,8 +9,7 @@ using namespace dlg;
 
 namespace {
 
-DialogTemplate AboutTemplate()
-{
+DialogTemplate AboutTemplate() {
     const std::string suffix(kvr::kSuffix);
     return {"About Ombrix",
             {228, 67},
@@ -20,7 +19,10 @@ DialogTemplate AboutTemplate()
                 {IDC_STATIC, Kind::Static, "Ombrix Version 1.0", {23, 3, 67, 8}, NoPrefix | Group},
                 {IDOK, Kind::PushButton, "OK", {190, 3, 34, 14}, DefPush | Group | TabStop},
                 {IDC_STATIC, Kind::Static, "Encrypts and decrypts batches of files", {23, 20, 200, 8}, NoPrefix},
-                {IDC_STATIC, Kind::Static, "into " + suffix + " containers. A " + suffix + " container is", {23, 30, 200, 8},
+                {IDC_STATIC,
+                 Kind::Static,
+                 "into " + suffix + " containers. A " + suffix + " container is",
+                 {23, 30, 200, 8},
                  NoPrefix},
                 {IDC_STATIC, Kind::Static, "a byte shift, not cryptographic protection.", {23, 40, 200, 8}, NoPrefix},
                 {IDC_STATIC, Kind::Static, "Written in C++ with Qt.", {23, 52, 200, 8}, NoPrefix},

@@ -11,8 +11,7 @@ using namespace dlg;
 
 namespace {
 
-DialogTemplate HelpTemplate()
-{
+DialogTemplate HelpTemplate() {
     return {"Ombrix -- Help",
             {226, 190},
             0,
@@ -26,8 +25,7 @@ DialogTemplate HelpTemplate()
 
 }  // namespace
 
-CHelp::CHelp() : Dialog(HelpTemplate())
-{
+CHelp::CHelp() : Dialog(HelpTemplate()) {
     setObjectName(QStringLiteral("CHelp"));
     Map(Notify::Clicked, IDC_SAVE_HELP, [this] { OnSaveHelp(); });
     GetDlgItem(IDC_HELP_TEXT)->setAccessibleName(QStringLiteral("Help text"));
@@ -35,19 +33,16 @@ CHelp::CHelp() : Dialog(HelpTemplate())
 
 void CHelp::DoDataExchange(DataExchange& dx) { DDX_Text(dx, IDC_HELP_TEXT, m_HelpText); }
 
-bool CHelp::OnInitDialog()
-{
+bool CHelp::OnInitDialog() {
     Dialog::OnInitDialog();
     m_HelpText.clear();
     const std::string program = dlg::FromQt(QCoreApplication::applicationFilePath());
-    if (!ReadHelpText(InstalledHelpFile(program), m_HelpText))
-        m_HelpText = kHelpNotLocated;
+    if (!ReadHelpText(InstalledHelpFile(program), m_HelpText)) m_HelpText = kHelpNotLocated;
     UpdateData(false);
     return true;
 }
 
-void CHelp::OnSaveHelp()
-{
+void CHelp::OnSaveHelp() {
     UpdateData(true);
     WriteTextFile(kHelpFileName, m_HelpText);
 }

@@ -5,11 +5,9 @@
 
 namespace ombrix::ui {
 
-bool ReadTextFile(const std::string& path, std::string& text)
-{
+bool ReadTextFile(const std::string& path, std::string& text) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
+    if (!f) return false;
     struct stat st {};
     if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
         std::fclose(f);
@@ -23,8 +21,7 @@ bool ReadTextFile(const std::string& path, std::string& text)
                 text += '\n';
                 continue;
             }
-            if (next != EOF)
-                std::ungetc(next, f);
+            if (next != EOF) std::ungetc(next, f);
         }
         text += static_cast<char>(c);
     }
@@ -32,28 +29,23 @@ bool ReadTextFile(const std::string& path, std::string& text)
     return true;
 }
 
-bool WriteTextFile(const std::string& path, const std::string& text)
-{
+bool WriteTextFile(const std::string& path, const std::string& text) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
+    if (!f) return false;
     for (const char c : text) {
-        if (c == '\n')
-            std::putc('\r', f);
+        if (c == '\n') std::putc('\r', f);
         std::putc(c, f);
     }
     return std::fclose(f) == 0;
 }
 
-std::string InstalledHelpFile(const std::string& programPath)
-{
+std::string InstalledHelpFile(const std::string& programPath) {
     const std::size_t slash = programPath.rfind('/');
     const std::string bin = slash == std::string::npos ? "." : programPath.substr(0, slash);
     return bin + "/" OMBRIX_HELP_FROM_BIN "/" + kHelpFileName;
 }
 
-bool ReadHelpText(const std::string& installedCopy, std::string& text)
-{
+bool ReadHelpText(const std::string& installedCopy, std::string& text) {
     return ReadTextFile(kHelpFileName, text) || ReadTextFile(installedCopy, text);
 }
 

@@ -16,8 +16,7 @@ using namespace dlg;
 
 namespace {
 
-DialogTemplate MainTemplate()
-{
+DialogTemplate MainTemplate() {
     // One control a line, as in a table.
     // clang-format off
     return {"Ombrix ( Version 1.0 )",
@@ -52,8 +51,7 @@ DialogTemplate MainTemplate()
     // clang-format on
 }
 
-COmbrixDlg::PickerFactory DefaultPicker()
-{
+COmbrixDlg::PickerFactory DefaultPicker() {
     return [](QWidget* parent) -> QWidget* { return new PickerPaneWidget(parent); };
 }
 
@@ -67,8 +65,7 @@ COmbrixDlg::COmbrixDlg(PickerFactory picker)
              [f = picker ? std::move(picker) : DefaultPicker()](int id, QWidget* parent) -> QWidget* {
                  return id == IDC_PICKERPANE1 ? f(parent) : nullptr;
              }),
-      job_(*this)
-{
+      job_(*this) {
     setObjectName(QStringLiteral("COmbrixDlg"));
     m_hIcon.addFile(QString::fromLatin1(kIcon32), QSize(32, 32));
     m_hIcon.addFile(QString::fromLatin1(kIcon16), QSize(16, 16));
@@ -97,8 +94,7 @@ COmbrixDlg::COmbrixDlg(PickerFactory picker)
 
 COmbrixDlg::~COmbrixDlg() = default;
 
-void COmbrixDlg::DoDataExchange(DataExchange& dx)
-{
+void COmbrixDlg::DoDataExchange(DataExchange& dx) {
     DDX_Control(dx, IDC_FILE_PROGRESS, m_FileProgress);
     DDX_Control(dx, IDC_TOTAL_PROGRESS, m_TotalProgress);
     DDX_Control(dx, IDC_PICKERPANE1, m_ActX);
@@ -110,8 +106,7 @@ void COmbrixDlg::DoDataExchange(DataExchange& dx)
     DDX_Radio(dx, IDC_SAMEPASS_RADIO, job_.m_SamePassRadio);
 }
 
-bool COmbrixDlg::OnInitDialog()
-{
+bool COmbrixDlg::OnInitDialog() {
     Dialog::OnInitDialog();
     if (auto* menu = GetSystemMenu()) {
         const std::string about = LoadString(IDS_ABOUTBOX);
@@ -127,8 +122,7 @@ bool COmbrixDlg::OnInitDialog()
 
 // ---- JobWindow ----
 
-void COmbrixDlg::UpdateData(Job& job, bool saveAndValidate)
-{
+void COmbrixDlg::UpdateData(Job& job, bool saveAndValidate) {
     Q_ASSERT(&job == &job_);
     (void)job;
     Dialog::UpdateData(saveAndValidate);
@@ -137,25 +131,19 @@ void COmbrixDlg::UpdateData(Job& job, bool saveAndValidate)
 // Once a signal asked the program to stop, nobody may be there to answer
 // (logout): the job's boxes are not shown and take their cancelling answer.
 
-void COmbrixDlg::ShowMessage(const std::string& text)
-{
-    if (!StopRequested())
-        dlg::MessageBox(this, text);
+void COmbrixDlg::ShowMessage(const std::string& text) {
+    if (!StopRequested()) dlg::MessageBox(this, text);
 }
 
-void COmbrixDlg::ShowSummary(const std::string& text)
-{
-    if (!StopRequested())
-        dlg::MessageBox(this, text, kSummaryCaption);
+void COmbrixDlg::ShowSummary(const std::string& text) {
+    if (!StopRequested()) dlg::MessageBox(this, text, kSummaryCaption);
 }
 
-bool COmbrixDlg::AskYesNo(const std::string& text, const std::string& caption)
-{
+bool COmbrixDlg::AskYesNo(const std::string& text, const std::string& caption) {
     return !StopRequested() && dlg::MessageBox(this, text, caption, Buttons::YesNo) == IDYES;
 }
 
-bool COmbrixDlg::PromptPassword(const std::string& label, std::string& password)
-{
+bool COmbrixDlg::PromptPassword(const std::string& label, std::string& password) {
     m_PasswordDlg.m_FileLabel = label;
     if (!StopRequested() && m_PasswordDlg.DoModal(this) == IDOK) {
         password = m_PasswordDlg.m_Password;
@@ -165,40 +153,32 @@ bool COmbrixDlg::PromptPassword(const std::string& label, std::string& password)
     return false;
 }
 
-ProgressBar* COmbrixDlg::BarControl(Bar bar)
-{
+ProgressBar* COmbrixDlg::BarControl(Bar bar) {
     return Item<ProgressBar>(bar == Bar::Batch ? IDC_TOTAL_PROGRESS : IDC_FILE_PROGRESS);
 }
 
-void COmbrixDlg::SetBarColor(Bar bar, std::uint8_t red, std::uint8_t green, std::uint8_t blue)
-{
-    if (ProgressBar* b = BarControl(bar))
-        b->SetColor(QColor(red, green, blue));
+void COmbrixDlg::SetBarColor(Bar bar, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    if (ProgressBar* b = BarControl(bar)) b->SetColor(QColor(red, green, blue));
 }
 
-void COmbrixDlg::SetBarRange(Bar bar, std::int32_t lower, std::int32_t upper)
-{
-    if (ProgressBar* b = BarControl(bar))
-        b->SetRange(lower, upper);
+void COmbrixDlg::SetBarRange(Bar bar, std::int32_t lower, std::int32_t upper) {
+    if (ProgressBar* b = BarControl(bar)) b->SetRange(lower, upper);
 }
 
-void COmbrixDlg::SetBarPos(Bar bar, std::int32_t pos)
-{
-    if (ProgressBar* b = BarControl(bar))
-        b->SetPos(pos);
+void COmbrixDlg::SetBarPos(Bar bar, std::int32_t pos) {
+    if (ProgressBar* b = BarControl(bar)) b->SetPos(pos);
 }
 
-void COmbrixDlg::ShowBar(Bar bar, bool show) { ShowItem(bar == Bar::Batch ? IDC_TOTAL_PROGRESS : IDC_FILE_PROGRESS, show); }
+void COmbrixDlg::ShowBar(Bar bar, bool show) {
+    ShowItem(bar == Bar::Batch ? IDC_TOTAL_PROGRESS : IDC_FILE_PROGRESS, show);
+}
 
-void COmbrixDlg::EnableButton(Button button, bool enable)
-{
+void COmbrixDlg::EnableButton(Button button, bool enable) {
     EnableItem(button == Button::Main ? IDC_MAIN_BUTTON : IDC_EXIT_BUTTON, enable);
 }
 
-C_PickerPane& COmbrixDlg::Picker()
-{
-    if (!m_ActX)
-        m_ActX = dynamic_cast<C_PickerPane*>(GetDlgItem(IDC_PICKERPANE1));
+C_PickerPane& COmbrixDlg::Picker() {
+    if (!m_ActX) m_ActX = dynamic_cast<C_PickerPane*>(GetDlgItem(IDC_PICKERPANE1));
     if (!m_ActX) {
         static NoPicker none;  // a factory made no picker: one that picks nothing
         return none;
@@ -206,8 +186,7 @@ C_PickerPane& COmbrixDlg::Picker()
     return *m_ActX;
 }
 
-void COmbrixDlg::PumpEvents()
-{
+void COmbrixDlg::PumpEvents() {
     // Repaint, move the bars, and hear a close request now: held back, it
     // would be dropped by the first box the batch opens. The busy window
     // lets no other input through.
@@ -219,55 +198,42 @@ void COmbrixDlg::PumpEvents()
 // Every way of ending the window comes here first: the close box, Alt+F4,
 // Escape, Exit, RequestClose. During a batch the request is kept, and
 // CloseIfRequested carries it out once the batch is over.
-bool COmbrixDlg::HoldCloseForBatch()
-{
-    if (!batch_)
-        return false;
+bool COmbrixDlg::HoldCloseForBatch() {
+    if (!batch_) return false;
     closeRequested_ = true;
     return true;
 }
 
-void COmbrixDlg::CloseIfRequested()
-{
-    if (!closeRequested_)
-        return;
+void COmbrixDlg::CloseIfRequested() {
+    if (!closeRequested_) return;
     closeRequested_ = false;
     OnCancel();
 }
 
 void COmbrixDlg::RequestClose() { OnCancel(); }
 
-void COmbrixDlg::OnOK()
-{
-    if (!HoldCloseForBatch())
-        Dialog::OnOK();
+void COmbrixDlg::OnOK() {
+    if (!HoldCloseForBatch()) Dialog::OnOK();
 }
 
-void COmbrixDlg::OnCancel()
-{
-    if (!HoldCloseForBatch())
-        Dialog::OnCancel();
+void COmbrixDlg::OnCancel() {
+    if (!HoldCloseForBatch()) Dialog::OnCancel();
 }
 
 void COmbrixDlg::OnExitButton() { OnOK(); }
 
 // ---- system menu, painting ----
 
-void COmbrixDlg::OnSysCommand(unsigned id, long param)
-{
-    if ((id & 0xFFF0) == IDM_ABOUTBOX)
-        OnAboutButton();
-    else
-        Dialog::OnSysCommand(id, param);
+void COmbrixDlg::OnSysCommand(unsigned id, long param) {
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) OnAboutButton();
+    else Dialog::OnSysCommand(id, param);
 }
 
-QPoint COmbrixDlg::IconOrigin(QSize client, QSize icon)
-{
+QPoint COmbrixDlg::IconOrigin(QSize client, QSize icon) {
     return {(client.width() - icon.width() + 1) / 2, (client.height() - icon.height() + 1) / 2};
 }
 
-void COmbrixDlg::paintEvent(QPaintEvent* e)
-{
+void COmbrixDlg::paintEvent(QPaintEvent* e) {
     if (!isMinimized()) {
         Dialog::paintEvent(e);
         return;
@@ -298,8 +264,7 @@ constexpr ProcessWording kProcess[2] = {
 
 }  // namespace
 
-void COmbrixDlg::ChooseProcess(int which)
-{
+void COmbrixDlg::ChooseProcess(int which) {
     UpdateData(true);
     if (job_.m_EncriptRadio == which) {
         const ProcessWording& w = kProcess[which];
@@ -315,25 +280,20 @@ void COmbrixDlg::ChooseProcess(int which)
 void COmbrixDlg::OnEncryptRadio() { ChooseProcess(0); }
 void COmbrixDlg::OnDecryptRadio() { ChooseProcess(1); }
 
-void COmbrixDlg::OnSameRadio()
-{
+void COmbrixDlg::OnSameRadio() {
     UpdateData(true);
-    if (job_.m_SameRadio == 0)
-        Picker().EnableDestination();
+    if (job_.m_SameRadio == 0) Picker().EnableDestination();
     UpdateData(false);
 }
 
-void COmbrixDlg::OnRespectiveRadio()
-{
+void COmbrixDlg::OnRespectiveRadio() {
     UpdateData(true);
-    if (job_.m_SameRadio == 1)
-        Picker().DisableDestination();
+    if (job_.m_SameRadio == 1) Picker().DisableDestination();
     UpdateData(false);
 }
 
 // 0: one password typed here, fields open; 1: a prompt per file, fields shut.
-void COmbrixDlg::ChoosePasswordMode(int which)
-{
+void COmbrixDlg::ChoosePasswordMode(int which) {
     UpdateData(true);
     if (job_.m_SamePassRadio == which) {
         job_.m_Password.clear();
@@ -348,8 +308,7 @@ void COmbrixDlg::ChoosePasswordMode(int which)
 void COmbrixDlg::OnSamepassRadio() { ChoosePasswordMode(0); }
 void COmbrixDlg::OnEachpassRadio() { ChoosePasswordMode(1); }
 
-void COmbrixDlg::PasswordRule()
-{
+void COmbrixDlg::PasswordRule() {
     UpdateData(true);
     EnableItem(IDC_MAIN_BUTTON, job_.m_Confirm == job_.m_Password && !job_.m_Password.empty());
     UpdateData(false);
@@ -358,11 +317,9 @@ void COmbrixDlg::PasswordRule()
 void COmbrixDlg::OnChangePasswordEdit() { PasswordRule(); }
 void COmbrixDlg::OnChangeConfirmEdit() { PasswordRule(); }
 
-void COmbrixDlg::OnKillfocusConfirmEdit()
-{
+void COmbrixDlg::OnKillfocusConfirmEdit() {
     // Uses the members the last change read; the controls are not read here.
-    if (job_.m_Confirm == job_.m_Password)
-        return;
+    if (job_.m_Confirm == job_.m_Password) return;
     ShowMessage("PassWord Is Not Confirmed, Please Retype it.");
     job_.m_Confirm.clear();
     UpdateData(false);
@@ -370,8 +327,7 @@ void COmbrixDlg::OnKillfocusConfirmEdit()
 
 // ---- buttons ----
 
-void COmbrixDlg::OnMainButton()
-{
+void COmbrixDlg::OnMainButton() {
     struct Running {
         bool& flag;
         explicit Running(bool& f) : flag(f) { flag = true; }
@@ -387,8 +343,7 @@ void COmbrixDlg::OnMainButton()
     CloseIfRequested();
 }
 
-void COmbrixDlg::OnAboutButton()
-{
+void COmbrixDlg::OnAboutButton() {
     CAboutDlg about;
     about.DoModal(this);
 }

@@ -15,7 +15,7 @@ public:
 
     std::string m_FileLabel;  // the line shown above the fields
     std::string m_Confirm;
-    std::string m_Password;   // the answer after IDOK; empty after a cancel
+    std::string m_Password;  // the answer after IDOK; empty after a cancel
 
 protected:
     void DoDataExchange(dlg::DataExchange& dx) override;

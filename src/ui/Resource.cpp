@@ -2,13 +2,10 @@
 
 namespace ombrix::ui {
 
-std::string LoadString(int id)
-{
+std::string LoadString(int id) {
     switch (id) {
-    case IDS_ABOUTBOX:
-        return "&About Ombrix...";
-    default:
-        return {};
+    case IDS_ABOUTBOX: return "&About Ombrix...";
+    default: return {};
     }
 }
 

@@ -14,9 +14,8 @@ namespace ombrix::test {
 inline const std::string kCli = OMBRIX_CLI_PATH;
 
 inline std::string Summary(bool decrypt, int selected, int done, int deleted) {
-    return "Selected File(s) : " + std::to_string(selected) + " , \n " +
-           (decrypt ? "Decrypted" : "Encrypted") + " File(s) : " + std::to_string(done) +
-           ", \n Deleted Files : " + std::to_string(deleted) + " \n";
+    return "Selected File(s) : " + std::to_string(selected) + " , \n " + (decrypt ? "Decrypted" : "Encrypted") +
+           " File(s) : " + std::to_string(done) + ", \n Deleted Files : " + std::to_string(deleted) + " \n";
 }
 
 class CliCase : public ::testing::Test {

@@ -192,8 +192,7 @@ bool PtyChild::EchoOn() const {
 int PtyChild::Wait(std::chrono::seconds deadline) {
     if (status_ != -2) return status_;
     const auto end = Clock::now() + deadline;
-    while (MsLeft(end) > 0 && ReadSome(std::chrono::milliseconds(MsLeft(end)))) {
-    }
+    while (MsLeft(end) > 0 && ReadSome(std::chrono::milliseconds(MsLeft(end)))) {}
     int status = 0;
     while (waitpid(pid_, &status, WNOHANG) == 0) {
         if (MsLeft(end) == 0) {

@@ -19,8 +19,8 @@ struct RunResult {
 };
 
 struct RunOptions {
-    std::string input;  // on its standard input
-    std::string cwd;    // empty: the current folder
+    std::string input;             // on its standard input
+    std::string cwd;               // empty: the current folder
     std::vector<std::string> env;  // NAME=VALUE entries added to the environment
     // The reading end of its standard output or error is closed before it
     // starts: its writes there fail with EPIPE (SIGPIPE).
@@ -32,8 +32,7 @@ struct RunOptions {
 // RunProgram runs args[0] with the arguments, in a session of its own so
 // /dev/tty fails.
 RunResult RunProgram(const std::vector<std::string>& args, const RunOptions& options);
-RunResult RunProgram(const std::vector<std::string>& args, const std::string& input = {},
-                     const std::string& cwd = {});
+RunResult RunProgram(const std::vector<std::string>& args, const std::string& input = {}, const std::string& cwd = {});
 
 // A child whose standard input, output and error and controlling terminal
 // are one pseudo-terminal.

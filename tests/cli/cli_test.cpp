@@ -143,8 +143,8 @@ TEST_F(CliCase, NonContainerInADecryptBatchIsReportedAndSkipped) {
     RunResult r = Cli({"decrypt", "-p", pw, "-d", out, dir / "a.kvr", plain, dir / "c.kvr", fake});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, Summary(true, 4, 2, 0));
-    EXPECT_EQ(r.err, "' " + plain + " ' is not Ombrix's Encrypted File\n' " + fake +
-                         " ' is not Ombrix's Encrypted File\n");
+    EXPECT_EQ(r.err,
+              "' " + plain + " ' is not Ombrix's Encrypted File\n' " + fake + " ' is not Ombrix's Encrypted File\n");
     EXPECT_EQ(ReadFile(out + "/a.txt"), "A");
     EXPECT_EQ(ReadFile(out + "/c.txt"), "C");
 }
@@ -169,10 +169,10 @@ TEST_F(CliCase, PasswordFileFormsGiveTheSamePasswordAsTyped) {
         std::string input;
         std::string decryptWith;
     } cases[] = {
-        {"\nignored\n", "", "\n"},         // empty first line: the empty password
+        {"\nignored\n", "", "\n"},  // empty first line: the empty password
         {"-", "from stdin\nrest\n", "from stdin\r\n"},
         {"no line end", "", "no line end\n"},
-        {"tail cr\r", "", "tail cr\r"},     // a lone "\r" is part of the password
+        {"tail cr\r", "", "tail cr\r"},  // a lone "\r" is part of the password
     };
     int n = 0;
     for (auto& k : cases) {
@@ -228,7 +228,10 @@ TEST_F(CliCase, PasswordFileIsReadOnlyUpToItsLongestAllowedFirstLine) {
 }
 
 TEST_F(CliCase, NamesWithControlBytesAreShownEscaped) {
-    const std::string name = "a\tb\nc\x1b[2Jd\x7f\xc2\x9b" "e\x9b" "f.txt";
+    const std::string name =
+        "a\tb\nc\x1b[2Jd\x7f\xc2\x9b"
+        "e\x9b"
+        "f.txt";
     const std::string shown = "a\\tb\\nc\\x1b[2Jd\\x7f\\xc2\\x9be\\x9bf.txt";
     RunResult missing = Cli({"encrypt", "-p", pw, dir / name});
     EXPECT_EQ(missing.err, "The Sorce File '" + (dir / shown) + "' Does Not Exist\n");
@@ -275,7 +278,8 @@ TEST_F(CliCase, UsageErrorsPrintOneLineAndTheHint) {
 }
 
 TEST_F(CliCase, HelpAndVersionGoToStandardOutput) {
-    for (std::vector<std::string> args : {std::vector<std::string>{"--help"}, {"-h"}, {"decrypt", "-p", pw, "--help"}}) {
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{"--help"}, {"-h"}, {"decrypt", "-p", pw, "--help"}}) {
         RunResult r = Cli(args);
         EXPECT_EQ(r.code, 0);
         EXPECT_EQ(r.out.rfind("Usage: ombrix-cli encrypt [OPTIONS] FILE...\n", 0), 0u) << r.out;

@@ -15,11 +15,15 @@ TEST(Printable, ControlBytesAreEscapedAndTheRestPassesUnchanged) {
         {"new\nline\r", "new\\nline\\r"},
         {"esc\x1b]0;title\a", "esc\\x1b]0;title\\x07"},
         {"del\x7f", "del\\x7f"},
-        {"c1\xc2\x9b" "2J", "c1\\xc2\\x9b2J"},         // U+009B (CSI) in UTF-8
+        {"c1\xc2\x9b"
+         "2J",
+         "c1\\xc2\\x9b2J"},  // U+009B (CSI) in UTF-8
         {"c1\xc2\x80 \xc2\x9f", "c1\\xc2\\x80 \\xc2\\x9f"},
-        {"raw\x9b" "2J", "raw\\x9b2J"},                // CSI of an 8-bit terminal
-        {"\xe2\x9b!", "\xe2\\x9b!"},                   // broken sequence: its 0x9B stands alone
-        {"\xc0\x9b", "\xc0\\x9b"},                     // overlong form is no character
+        {"raw\x9b"
+         "2J",
+         "raw\\x9b2J"},               // CSI of an 8-bit terminal
+        {"\xe2\x9b!", "\xe2\\x9b!"},  // broken sequence: its 0x9B stands alone
+        {"\xc0\x9b", "\xc0\\x9b"},    // overlong form is no character
         {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x94\x91", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x94\x91"},
         {"\xc2\xa0nbsp \xc2", "\xc2\xa0nbsp \xc2"},  // U+00A0 is printable; a lone lead byte stays
         {"latin1 \xe9\xff", "latin1 \xe9\xff"},

@@ -48,7 +48,7 @@ TEST_F(StopCase, SignalDuringAFileRemovesItsOutputKeepsItsOriginalAndEndsTheBatc
         EXPECT_EQ(r.code, 128 + k.signal) << what << ": " << r.err;
         EXPECT_EQ(r.signal, 0) << what << ": the exit status is the program's own, after its summary";
         EXPECT_EQ(r.out, Summary(k.decrypt, 2, 0, 0)) << what;  // the second file is not started
-        EXPECT_EQ(work.List(), before) << what;  // no output, named or hidden; originals kept
+        EXPECT_EQ(work.List(), before) << what;                 // no output, named or hidden; originals kept
         if (!k.decrypt) {
             EXPECT_EQ(ReadFile(work / "a.txt"), big) << what;
         }

@@ -61,8 +61,7 @@ TEST_F(TerminalCase, EndOfInputAtTheRetryCancelsTheFile) {
     ASSERT_TRUE(p->Expect("Password: "));
     p->Send("\x04");  // Ctrl-D
     EXPECT_EQ(p->Wait(), 1);
-    EXPECT_NE(p->Output().find("' " + (dir / "a.kvr") + " ' is not Decrypted \r\n"), std::string::npos)
-        << p->Output();
+    EXPECT_NE(p->Output().find("' " + (dir / "a.kvr") + " ' is not Decrypted \r\n"), std::string::npos) << p->Output();
     EXPECT_FALSE(Exists(dir / "out/a.txt"));
 }
 
@@ -81,7 +80,7 @@ TEST_F(TerminalCase, InterruptAtThePasswordGivesTheEchoBack) {
     auto p = Start({"encrypt", "-q", "a.txt"});
     ASSERT_TRUE(p->Expect("Password: "));
     EXPECT_FALSE(p->EchoOn());
-    p->Send("\x03");  // Ctrl-C
+    p->Send("\x03");            // Ctrl-C
     EXPECT_EQ(p->Wait(), 130);  // ended by the signal before anything started
     EXPECT_TRUE(p->EchoOn());
     EXPECT_EQ(p->Output().find("Selected"), std::string::npos) << p->Output();
@@ -118,7 +117,10 @@ TEST_F(TerminalCase, SignalAtAQuestionOrAPromptEndsTheBatchWithTheEchoBack) {
 }
 
 TEST_F(TerminalCase, NamesWithControlBytesAreShownEscaped) {
-    const std::string stem = "a\tb\nc\x1b[2Jd\x7f\xc2\x9b" "e\x9b" "f";
+    const std::string stem =
+        "a\tb\nc\x1b[2Jd\x7f\xc2\x9b"
+        "e\x9b"
+        "f";
     const std::string shown = "a\\tb\\nc\\x1b[2Jd\\x7f\\xc2\\x9be\\x9bf";
     Make(stem + ".txt", "A");
     Make(stem + ".kvr", "old");
@@ -166,8 +168,8 @@ TEST_F(TerminalCase, EachFileIsAskedForWithItsLabel) {
     p->Send("pa\n");
     ASSERT_TRUE(p->Expect("Confirm password: "));
     p->Send("pb\n");  // a mismatch asks again
-    ASSERT_TRUE(p->Expect("PassWord Is Not Confirmed, Please Retype it.\r\nFile --> " + (dir / "a.txt") +
-                          "\r\nPassword: "))
+    ASSERT_TRUE(
+        p->Expect("PassWord Is Not Confirmed, Please Retype it.\r\nFile --> " + (dir / "a.txt") + "\r\nPassword: "))
         << p->Output();
     p->Send("pa\n");
     ASSERT_TRUE(p->Expect("Confirm password: "));
@@ -186,8 +188,8 @@ TEST_F(TerminalCase, EachFileIsAskedForWithItsLabel) {
 TEST_F(TerminalCase, ReplaceQuestionIsAskedOnTheTerminal) {
     Make("a.txt", "fresh");
     const std::string question = "In Encripting The File ' " + (dir / "a.txt") + " ' ,' " + (dir / "a.kvr") +
-                                 " ' Found.\r\nTo Replace The File Press 'YES' , To Create With ' " +
-                                 (dir / "a1.kvr") + " ' Press 'NO' Button [y/n] ";
+                                 " ' Found.\r\nTo Replace The File Press 'YES' , To Create With ' " + (dir / "a1.kvr") +
+                                 " ' Press 'NO' Button [y/n] ";
     struct Case {
         std::vector<std::string> answers;
         std::vector<std::string> files;

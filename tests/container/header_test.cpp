@@ -128,14 +128,13 @@ TEST_F(HeaderTest, RefusesWhatIsNotAWholeSafeHeader) {
     const Refusal refusals[] = {
         {"empty file", ""},
         {"no end of header", std::string(5000, 'a')},
-        {"end of header only after 1 MiB",
-         std::string(kMaxHeaderScan, 'a') + ContainerBytes("late.txt", "pw", "body")},
-        {"end of header straddling the 1 MiB bound",
-         HeaderEncrypt("x") + std::string(kFileCode) + HeaderEncrypt(std::string(kMaxHeaderScan - 2 - 1 - 16, 'p')) +
-             std::string(kPassCode) + "body"},
+        {"end of header only after 1 MiB", std::string(kMaxHeaderScan, 'a') + ContainerBytes("late.txt", "pw", "body")},
+        {"end of header straddling the 1 MiB bound", HeaderEncrypt("x") + std::string(kFileCode) +
+                                                         HeaderEncrypt(std::string(kMaxHeaderScan - 2 - 1 - 16, 'p')) +
+                                                         std::string(kPassCode) + "body"},
         {"cut inside the password terminator", ContainerBytes("a.txt", "pw", "").substr(0, 5 + 16 + 2 + 10)},
-        {"terminator not repeated", HeaderEncrypt("a.txt") + std::string(kFileCode) + HeaderEncrypt("pw") +
-                                        "$kvp$kvq$kvp$kvp" + "body"},
+        {"terminator not repeated",
+         HeaderEncrypt("a.txt") + std::string(kFileCode) + HeaderEncrypt("pw") + "$kvp$kvq$kvp$kvp" + "body"},
         {"empty stored name", ContainerBytes("", "pw", "body")},
         {"stored name .", ContainerBytes(".", "pw", "body")},
         {"stored name ..", ContainerBytes("..", "pw", "body")},

@@ -31,10 +31,8 @@ protected:
         job.SettingDestinationPath();
         fsio::ResetFaults();
         if (arm) arm();
-        if (decrypt)
-            job.Decryption();
-        else
-            job.Encryption();
+        if (decrypt) job.Decryption();
+        else job.Encryption();
     }
 };
 
@@ -45,12 +43,9 @@ TEST_F(OutputTest, WrittenUnseenAndPrivateThenGivenTheInputsPermissions) {
         unsigned inputMode, outputMode;
         bool replace;
     } cases[] = {
-        {"0600 original", false, 0600, 0600, false},
-        {"0640 original", false, 0640, 0640, false},
-        {"0600 container", true, 0600, 0600, false},
-        {"0640 container", true, 0640, 0640, false},
-        {"set-ID bits dropped", false, 06755, 0755, false},
-        {"replacing a more open file", false, 0600, 0600, true},
+        {"0600 original", false, 0600, 0600, false},        {"0640 original", false, 0640, 0640, false},
+        {"0600 container", true, 0600, 0600, false},        {"0640 container", true, 0640, 0640, false},
+        {"set-ID bits dropped", false, 06755, 0755, false}, {"replacing a more open file", false, 0600, 0600, true},
         {"replacing, decrypting", true, 0640, 0640, true},
     };
     for (const auto& c : cases) {
@@ -178,9 +173,8 @@ TEST_F(OutputTest, NameTooLongIsRefusedBeforeAnythingIsWritten) {
         w.ClearRecords();
         PlaceThenRun(folder / c.input, c.decrypt);
         ASSERT_EQ(job.DFileCompletePath, folder / c.output);
-        EXPECT_EQ(w.Texts().back(), "' " + (folder / c.input) + " ' is not " +
-                                        (c.decrypt ? "Decrypted" : "Encrypted") + " : the name of ' " +
-                                        (folder / c.output) + " ' is too long");
+        EXPECT_EQ(w.Texts().back(), "' " + (folder / c.input) + " ' is not " + (c.decrypt ? "Decrypted" : "Encrypted") +
+                                        " : the name of ' " + (folder / c.output) + " ' is too long");
         EXPECT_EQ(fsio::Calls(Op::Write), 0);
         EXPECT_EQ(job.SuccessFlag, 0);
         EXPECT_EQ(folder.List(), before);

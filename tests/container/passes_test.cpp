@@ -57,7 +57,7 @@ TEST_F(PassesTest, HighBytesInNameAndPasswordRoundTrip) {
     Encrypt(dir / name);
     ASSERT_EQ(job.SuccessFlag, 1);
     const std::string bytes = ReadFile(dir / "n\xfd\xfe\xff.kvr");
-    EXPECT_EQ(bytes.substr(0, 4), std::string("q\0\x01\x02", 4));        // name, shifted by 3
+    EXPECT_EQ(bytes.substr(0, 4), std::string("q\0\x01\x02", 4));         // name, shifted by 3
     EXPECT_EQ(bytes.substr(bytes.size() - 2), std::string("\0\x01", 2));  // body, shifted by 2
     ASSERT_EQ(::unlink((dir / name).c_str()), 0);
     ASSERT_TRUE(Decrypt(dir / "n\xfd\xfe\xff.kvr"));
@@ -138,10 +138,8 @@ TEST_F(PassesTest, CancelledPromptsLeaveNoOutput) {
         w.boxes.clear();
         w.controls.samePass = f.samePass;
         w.QueuePrompt(std::nullopt);
-        if (f.decrypt)
-            ASSERT_TRUE(Decrypt(dir / "c.kvr"));
-        else
-            Encrypt(dir / "a.txt");
+        if (f.decrypt) ASSERT_TRUE(Decrypt(dir / "c.kvr"));
+        else Encrypt(dir / "a.txt");
         EXPECT_EQ(job.SuccessFlag, 0);
         EXPECT_EQ(w.Texts(), Texts{f.message});
         EXPECT_EQ(dir.List(), (Texts{"a.txt", "c.kvr"}));
@@ -204,16 +202,28 @@ TEST_F(PassesTest, RefusedBeforeAnythingIsWritten) {
         std::string message;
     } refusals[] = {
         {"encrypting a container onto itself",
-         [&] { w.QueueAnswer(Answer::Yes); Encrypt(xk); },
+         [&] {
+             w.QueueAnswer(Answer::Yes);
+             Encrypt(xk);
+         },
          "' " + xk + " ' is not Encrypted : the output ' " + xk + " ' is the file itself"},
         {"decrypting onto the container itself",
-         [&] { w.QueueAnswer(Answer::Yes); Decrypt(xk); },
+         [&] {
+             w.QueueAnswer(Answer::Yes);
+             Decrypt(xk);
+         },
          "' " + xk + " ' is not Decrypted : the output ' " + xk + " ' is the file itself"},
         {"a name with the name marker", [&] { Encrypt(dir / "bad!hsc.txt"); },
-         "' " + (dir / "bad!hsc.txt") + " ' is not Encrypted : a .kvr container cannot carry \"!hsc\" or \"!hsm\" in a file name"},
+         "' " + (dir / "bad!hsc.txt") +
+             " ' is not Encrypted : a .kvr container cannot carry \"!hsc\" or \"!hsm\" in a file name"},
         {"a name with the password marker", [&] { Encrypt(dir / "bad!hsm.txt"); },
-         "' " + (dir / "bad!hsm.txt") + " ' is not Encrypted : a .kvr container cannot carry \"!hsc\" or \"!hsm\" in a file name"},
-        {"a password with the password marker", [&] { w.controls.password = "a!hsmb"; Encrypt(dir / "good.txt"); },
+         "' " + (dir / "bad!hsm.txt") +
+             " ' is not Encrypted : a .kvr container cannot carry \"!hsc\" or \"!hsm\" in a file name"},
+        {"a password with the password marker",
+         [&] {
+             w.controls.password = "a!hsmb";
+             Encrypt(dir / "good.txt");
+         },
          "' " + (dir / "good.txt") + " ' is not Encrypted : a .kvr container cannot carry \"!hsm\" in a password"},
         {"a FIFO", [&] { Encrypt(dir / "pipe"); }, "The Sorce File '" + (dir / "pipe") + "' Does Not Exist"},
         {"a directory", [&] { Encrypt(dir / "folder.txt"); },
@@ -280,8 +290,8 @@ TEST_F(PassesTest, NumberedAlternativeNeverClobbersAFileThatAppeared) {
     w.boxes.clear();
     job.Encryption();
     EXPECT_EQ(job.SuccessFlag, 0);
-    EXPECT_EQ(w.Texts(), Texts{"' " + (dir / "a.txt") + " ' is not Encrypted : ' " + (dir / "a1.kvr") +
-                               " ' already exists"});
+    EXPECT_EQ(w.Texts(),
+              Texts{"' " + (dir / "a.txt") + " ' is not Encrypted : ' " + (dir / "a1.kvr") + " ' already exists"});
     EXPECT_EQ(ReadFile(dir / "a1.kvr"), "appeared meanwhile");
     EXPECT_EQ(dir.List(), (Texts{"a.kvr", "a.txt", "a1.kvr"}));
 }

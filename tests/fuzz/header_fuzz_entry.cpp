@@ -35,9 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(stored.name.size() <= scan.decoded.size());
     Require(stored.password.size() <= scan.decoded.size());
     const NameSplit split = SplitAtLastDot(stored.name);
-    const std::string joined = split.ext.empty() && stored.name.find('.') == std::string::npos
-                                   ? split.abName
-                                   : split.abName + "." + split.ext;
+    const std::string joined =
+        split.ext.empty() && stored.name.find('.') == std::string::npos ? split.abName : split.abName + "." + split.ext;
     Require(joined == stored.name);
     // What passes as safe can only name a file inside its folder.
     if (StoredNameIsSafe(stored.name)) Require(stored.name.find('/') == std::string::npos && stored.name != "..");

@@ -45,9 +45,9 @@ TEST_F(BatchTest, EncryptBatchWithDeleteKeepsTheOriginalThatFailed) {
     const Texts start(w.events.begin(), w.events.begin() + 7);
     EXPECT_EQ(start, (Texts{"Disable(main)", "Disable(exit)", "TotalFiles", "UpdateData(TRUE)", "Range(batch,0,3)",
                             "Show(batch)", "Total(0)"}));
-    EXPECT_EQ(From("DecryptTypes"), (Texts{"DecryptTypes", "EncryptTypes", "Hide(file)", "Hide(batch)",
-                                           "Summary(" + Summary(false, 3, 2, 2) + ")", "ProcessOver", "Enable(main)",
-                                           "Enable(exit)"}));
+    EXPECT_EQ(From("DecryptTypes"),
+              (Texts{"DecryptTypes", "EncryptTypes", "Hide(file)", "Hide(batch)",
+                     "Summary(" + Summary(false, 3, 2, 2) + ")", "ProcessOver", "Enable(main)", "Enable(exit)"}));
     // An original goes only after its output and folder were synced.
     EXPECT_GE(fsio::Calls(fsio::Op::Sync), 4);
 }
@@ -72,9 +72,9 @@ TEST_F(BatchTest, DecryptBatchSkipsWhatIsNotAContainer) {
     EXPECT_FALSE(Exists(dir / "three.txt"));
     // No advance for a skipped file; i + 1 for one that passed the check, done or not.
     EXPECT_EQ(w.TotalPositions(), (std::vector<int>{0, 0, 1, 3, 5}));
-    EXPECT_EQ(From("EncryptTypes"), (Texts{"EncryptTypes", "DecryptTypes", "Hide(file)", "Hide(batch)",
-                                           "Summary(" + Summary(true, 5, 2, 0) + ")", "ProcessOver", "Enable(main)",
-                                           "Enable(exit)"}));
+    EXPECT_EQ(From("EncryptTypes"),
+              (Texts{"EncryptTypes", "DecryptTypes", "Hide(file)", "Hide(batch)",
+                     "Summary(" + Summary(true, 5, 2, 0) + ")", "ProcessOver", "Enable(main)", "Enable(exit)"}));
 }
 
 TEST_F(BatchTest, RefusedDeletionIsReportedAndNotCounted) {
@@ -125,13 +125,14 @@ TEST_F(BatchTest, NoFilesStillEndsWithTheModeCallsAndTheSummary) {
         job.ProcessFlag = process;
         job.OnMainButton();
         const std::string box = "Summary(" + Summary(process == 1, 0, 0, 0) + ")";
-        const Texts end = process == 0 ? Texts{"DecryptTypes", "EncryptTypes", "Hide(file)", "Hide(batch)", box,
-                                               "ProcessOver", "Enable(main)", "Enable(exit)"}
-                                       : Texts{"EncryptTypes", "DecryptTypes", "Hide(file)", "Hide(batch)", box,
-                                               "ProcessOver", "Enable(main)", "Enable(exit)"};
+        const Texts end = process == 0 ? Texts{"DecryptTypes", "EncryptTypes", "Hide(file)",  "Hide(batch)", box,
+                                               "ProcessOver",  "Enable(main)", "Enable(exit)"}
+                                       : Texts{"EncryptTypes", "DecryptTypes", "Hide(file)",  "Hide(batch)", box,
+                                               "ProcessOver",  "Enable(main)", "Enable(exit)"};
         EXPECT_EQ(Texts(w.events.end() - 8, w.events.end()), end);
-        EXPECT_EQ(w.boxes.back().text, process == 0 ? "Selected File(s) : 0 , \n Encrypted File(s) : 0, \n Deleted Files : 0 "
-                                                    : "Selected File(s) : 0 , \n Decrypted File(s) : 0, \n Deleted Files : 0 ");
+        EXPECT_EQ(w.boxes.back().text, process == 0
+                                           ? "Selected File(s) : 0 , \n Encrypted File(s) : 0, \n Deleted Files : 0 "
+                                           : "Selected File(s) : 0 , \n Decrypted File(s) : 0, \n Deleted Files : 0 ");
     }
 }
 

@@ -66,7 +66,11 @@ TEST_F(CrashTest, KilledAnywhereLeavesNoPartialFileAndLosesNothing) {
         {"writing, replacing", false, true, Op::Write, 3, old},
         {"linking, replacing", false, true, Op::Link, 1, old},
         // Between the link and the rename only a complete output carries a hidden name.
-        {"renaming over the old file", false, true, Op::Rename, 1,
+        {"renaming over the old file",
+         false,
+         true,
+         Op::Rename,
+         1,
          {{"<hidden>", container}, {"a.kvr", "old"}, {"a.txt", body}}},
         {"after replacing", false, true, Op::Rename, 2, output},
         {"reading a container", true, false, Op::Read, 2, restoring},
@@ -110,15 +114,15 @@ TEST_F(CrashTest, SignalStopsTheBatchCleanly) {
         fsio::AtNth(Op::Write, 2, [] { ::kill(::getpid(), SIGTERM); });
         settings.deleteOriginals = true;
         Batch();
-        const bool summarised = w.boxes.size() == 2 &&
-                                w.boxes.back().text ==
-                                    "Selected File(s) : 3 , \n Encrypted File(s) : 0, \n Deleted Files : 0 ";
+        const bool summarised =
+            w.boxes.size() == 2 &&
+            w.boxes.back().text == "Selected File(s) : 3 , \n Encrypted File(s) : 0, \n Deleted Files : 0 ";
         std::_Exit(summarised && StopRequested() == SIGTERM ? 0 : 1);
     });
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(Contents(folder), (std::vector<std::pair<std::string, std::string>>{
-                                    {"a.txt", body}, {"b.txt", body}, {"c.txt", body}}));
+    EXPECT_EQ(Contents(folder),
+              (std::vector<std::pair<std::string, std::string>>{{"a.txt", body}, {"b.txt", body}, {"c.txt", body}}));
 }
 
 }  // namespace

@@ -69,8 +69,7 @@ TEST_F(DeletionTest, OriginalChangedAfterItWasReadIsKept) {
          [](const std::string& p) { Append(p, "late bytes"); }},
         {"rewritten in place at the same size", false, Op::Sync, 1,
          [](const std::string& p) { RewriteInPlace(p, 10, "XYZ"); }},
-        {"appended while the output is read back", false, Op::Advise, 1,
-         [](const std::string& p) { Append(p, "!"); }},
+        {"appended while the output is read back", false, Op::Advise, 1, [](const std::string& p) { Append(p, "!"); }},
         {"container appended while the output is synced", true, Op::Sync, 1,
          [](const std::string& p) { Append(p, "tail"); }},
         {"container rewritten in place while its name is made", true, Op::Link, 1,
@@ -125,10 +124,8 @@ TEST_F(DeletionTest, FileMovedOntoTheOriginalsPathIsNotDeleted) {
         EXPECT_EQ(ReadFile(folder / "a.kvr"), ContainerBytes("a.txt", "pw", body));
         EXPECT_EQ(folder.List(), (Texts{"a.kvr", "a.txt"}));  // nothing left aside
         EXPECT_EQ(counts.deleted, c.originalDeleted ? 1 : 0);
-        if (c.originalDeleted)
-            EXPECT_EQ(w.Texts(), Texts{Summary(false, 1, 1)});
-        else
-            EXPECT_EQ(w.Texts(), (Texts{NotDeleted(original), Summary(false, 1, 0)}));
+        if (c.originalDeleted) EXPECT_EQ(w.Texts(), Texts{Summary(false, 1, 1)});
+        else EXPECT_EQ(w.Texts(), (Texts{NotDeleted(original), Summary(false, 1, 0)}));
     }
 }
 
@@ -145,8 +142,7 @@ TEST_F(DeletionTest, OutputThatDoesNotReadBackKeepsTheOriginal) {
         {"a header byte changed on disk", false, [](int fd) { ASSERT_EQ(::pwrite(fd, "?", 1, 2), 1); }, false},
         {"the output cut short on disk", false, [](int fd) { ASSERT_EQ(::ftruncate(fd, 5000), 0); }, false},
         {"a restored byte changed on disk", true, [](int fd) { ASSERT_EQ(::pwrite(fd, "?", 1, 1 << 20), 1); }, false},
-        {"the read back fails", false,
-         [](int) { fsio::FailNth(Op::Read, fsio::Calls(Op::Read) + 1, EIO); }, true},
+        {"the read back fails", false, [](int) { fsio::FailNth(Op::Read, fsio::Calls(Op::Read) + 1, EIO); }, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -48,9 +48,8 @@ TEST_F(DeleteFileTest, RemovesOrSaysWhyNot) {
 
 TEST(AppName, FileNameWithoutDirectoryAndLastExtension) {
     const std::pair<const char*, const char*> cases[] = {
-        {"/usr/local/bin/ombrix", "ombrix"}, {"build/Ombrix.EXE", "Ombrix"},
-        {"ombrix.tar.gz", "ombrix.tar"},    {"/opt/.hidden", ".hidden"},
-        {"./renamed-tool", "renamed-tool"},
+        {"/usr/local/bin/ombrix", "ombrix"}, {"build/Ombrix.EXE", "Ombrix"},     {"ombrix.tar.gz", "ombrix.tar"},
+        {"/opt/.hidden", ".hidden"},         {"./renamed-tool", "renamed-tool"},
     };
     for (auto [path, name] : cases) EXPECT_EQ(AppNameFromPath(path), name) << path;
 }

@@ -57,7 +57,8 @@ TEST_F(PlacementTest, ChoosesTheFolderAndTheName) {
         std::string abName, ext;  // stored in the header, for decrypting
         std::string output, dFilePath;
     } cases[] = {
-        {"specified folder, trailing slash cut", 0, "/nowhere/out/", "/in/a.txt", 0, "", "", "/nowhere/out/a.kvr", "/nowhere/out"},
+        {"specified folder, trailing slash cut", 0, "/nowhere/out/", "/in/a.txt", 0, "", "", "/nowhere/out/a.kvr",
+         "/nowhere/out"},
         {"only one slash is cut", 0, "/nowhere/out//", "/in/a.txt", 0, "", "", "/nowhere/out//a.kvr", "/nowhere/out/"},
         {"root folder", 0, "/", "/in/ombrix-probe.txt", 0, "", "", "/ombrix-probe.kvr", ""},
         {"empty folder", 0, "", "/in/ombrix-probe.txt", 0, "", "", "/ombrix-probe.kvr", ""},

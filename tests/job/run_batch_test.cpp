@@ -19,8 +19,7 @@ TEST_F(RunBatchTest, StartsAsTheWindowDoesThenRunsTheBatchWithTheSettings) {
     w.picker.destination = out;
     w.events.clear();
     const int updates = w.updates;
-    settings = {Process::Encrypt, Destination::OneFolder, PasswordMode::OneForAll, "secret", true,
-                ReplacePolicy::Ask};
+    settings = {Process::Encrypt, Destination::OneFolder, PasswordMode::OneForAll, "secret", true, ReplacePolicy::Ask};
     // While it runs, the view knows the job whose files the texts name.
     std::vector<std::string> attachedAt;
     w.onBox = [&](const Box&) { attachedAt.push_back(w.attached ? w.attached->SFilePath : "none"); };
@@ -82,8 +81,8 @@ TEST_F(RunBatchTest, ReplacePolicyAnswersOrAsks) {
         settings.replace = c.policy;
         if (c.asked) w.QueueAnswer(Answer::No);
         EXPECT_EQ(Batch(), (BatchCounts{1, 1, 0}));
-        const std::size_t questions = std::count_if(w.boxes.begin(), w.boxes.end(),
-                                                    [](const Box& b) { return b.kind == Box::Question; });
+        const std::size_t questions =
+            std::count_if(w.boxes.begin(), w.boxes.end(), [](const Box& b) { return b.kind == Box::Question; });
         EXPECT_EQ(questions, c.asked ? 1u : 0u);
         if (c.asked) {
             EXPECT_EQ(w.boxes.front().caption, "Replace");

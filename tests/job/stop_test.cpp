@@ -59,7 +59,8 @@ TEST_F(StopTest, CurrentFileStopsAndNoFurtherFileStarts) {
 
         const std::string verb = c.decrypt ? "Decrypted" : "Encrypted";
         Texts expected;
-        if (!c.firstDone) expected.push_back("' " + w.picker.paths[0] + " ' is not " + verb + " : the batch was stopped");
+        if (!c.firstDone)
+            expected.push_back("' " + w.picker.paths[0] + " ' is not " + verb + " : the batch was stopped");
         expected.push_back("Selected File(s) : 3 , \n " + verb + " File(s) : " + (c.firstDone ? "1" : "0") +
                            ", \n Deleted Files : 0 ");
         EXPECT_EQ(w.Texts(), expected);

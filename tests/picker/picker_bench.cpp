@@ -25,26 +25,22 @@ private slots:
     }
     void baselineQDirSortedListing() {
         QBENCHMARK {
-            const auto list = QDir(m_dir.path()).entryInfoList(
-                QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
-                QDir::Name | QDir::DirsFirst | QDir::IgnoreCase);
+            const auto list = QDir(m_dir.path())
+                                  .entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
+                                                 QDir::Name | QDir::DirsFirst | QDir::IgnoreCase);
             QCOMPARE(list.size(), 10000);
         }
     }
     void paneOpensFolder() {
         PickerPaneWidget pane;
-        QBENCHMARK {
-            QVERIFY(pane.openFolder(m_dir.path()));
-        }
+        QBENCHMARK { QVERIFY(pane.openFolder(m_dir.path())); }
     }
     void paneSortsBySize() {
         PickerPaneWidget pane;
         QVERIFY(pane.openFolder(m_dir.path()));
         auto* view = pane.findChild<QTreeView*>("listing");
         int order = 0;
-        QBENCHMARK {
-            view->sortByColumn(1, (order++ % 2) ? Qt::AscendingOrder : Qt::DescendingOrder);
-        }
+        QBENCHMARK { view->sortByColumn(1, (order++ % 2) ? Qt::AscendingOrder : Qt::DescendingOrder); }
     }
     void panePicksEveryListedFile() {
         PickerPaneWidget pane;

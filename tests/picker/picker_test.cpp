@@ -24,8 +24,8 @@
 #include <QVBoxLayout>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using ombrix::PickerPaneWidget;
@@ -54,16 +54,14 @@ class PickerTest : public QObject {
     std::unique_ptr<PickerPaneWidget> m_pane;
     std::unique_ptr<ombrix::dlg::ModalHook> m_hook;
 
-    QString dir(const QString& rel = {}) const {
-        return rel.isEmpty() ? m_tmp->path() : m_tmp->path() + '/' + rel;
-    }
+    QString dir(const QString& rel = {}) const { return rel.isEmpty() ? m_tmp->path() : m_tmp->path() + '/' + rel; }
     void mkdir(const QString& rel) { QVERIFY(QDir().mkpath(dir(rel))); }
     void touch(const QString& rel, const QByteArray& content = "x") { makeFile(bytes(dir(rel)), content); }
 
-    template <class W> W* part(const char* name) {
+    template <class W>
+    W* part(const char* name) {
         W* w = m_pane->findChild<W*>(name);
-        if (!w)
-            qFatal("pane has no %s", name);
+        if (!w) qFatal("pane has no %s", name);
         return w;
     }
     QTreeView* listing() { return part<QTreeView>("listing"); }
@@ -72,8 +70,7 @@ class PickerTest : public QObject {
     QStringList listed() {
         QStringList names;
         auto* model = listing()->model();
-        for (int r = 0; r < model->rowCount(); ++r)
-            names << model->index(r, 0).data().toString();
+        for (int r = 0; r < model->rowCount(); ++r) names << model->index(r, 0).data().toString();
         return names;
     }
     std::vector<std::string> sources() {
@@ -82,8 +79,7 @@ class PickerTest : public QObject {
         for (std::int32_t i = 0; i < n; ++i) {
             std::int32_t index = i;
             out.push_back(m_pane->FileSource(index));
-            if (index != i)
-                qFatal("FileSource changed the index");
+            if (index != i) qFatal("FileSource changed the index");
         }
         return out;
     }
@@ -109,8 +105,7 @@ class PickerTest : public QObject {
         for (const QString& n : names) {
             const int row = listed().indexOf(n);
             QVERIFY2(row >= 0, qPrintable(n));
-            sel->select(listing()->model()->index(row, 0),
-                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            sel->select(listing()->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
     }
     void click(const char* button) { QTest::mouseClick(part<QToolButton>(button), Qt::LeftButton); }
@@ -136,7 +131,7 @@ private slots:
         qputenv("HOME", bytes(m_home.path()));
     }
     void init() {
-        m_hook.reset();  // hooks nest: the old one goes before the new one comes
+        m_hook.reset();                                       // hooks nest: the old one goes before the new one comes
         m_hook = std::make_unique<ombrix::dlg::ModalHook>();  // no real dialog ever opens
         m_tmp = std::make_unique<QTemporaryDir>();
         QVERIFY(m_tmp->isValid());
@@ -179,8 +174,7 @@ private slots:
         selectNames({"b.txt"});
         click("add");
 
-        const std::vector<std::string> expected{str(dir("one/a.txt")), str(dir("one/b.txt")),
-                                                str(dir("two/c.txt"))};
+        const std::vector<std::string> expected{str(dir("one/a.txt")), str(dir("one/b.txt")), str(dir("two/c.txt"))};
         QCOMPARE(m_pane->TotalFiles(), 3);
         QCOMPARE(sources(), expected);
         QCOMPARE(shownPicks(), (QStringList{dir("one/a.txt"), dir("one/b.txt"), dir("two/c.txt")}));
@@ -208,9 +202,7 @@ private slots:
     void onlyRegularFilesArePicked() {
         mkdir("sub");
         QVERIFY(::mkfifo(bytes(dir("fifo")).constData(), 0644) == 0);
-        QCOMPARE(m_pane->addPicks({bytes(dir("sub")), bytes(dir("fifo")), bytes(dir("missing")),
-                                   "relative.txt"}),
-                 0);
+        QCOMPARE(m_pane->addPicks({bytes(dir("sub")), bytes(dir("fifo")), bytes(dir("missing")), "relative.txt"}), 0);
         QCOMPARE(m_pane->TotalFiles(), 0);
         m_pane->openFolder(dir());
         QCOMPARE(listed(), QStringList{"sub"});  // a FIFO would hang the batch
@@ -218,11 +210,10 @@ private slots:
 
     void decryptModeListsContainersInAnyCase() {
         mkdir("box.kvr");
-        for (const char* n : {"a.kvr", "B.KVR", "c.Kvr", "plain.txt", "kvr", "d.kvr.txt", "ekvr", ".kvr"})
-            touch(n);
+        for (const char* n : {"a.kvr", "B.KVR", "c.Kvr", "plain.txt", "kvr", "d.kvr.txt", "ekvr", ".kvr"}) touch(n);
         m_pane->openFolder(dir());
-        QCOMPARE(listed(), (QStringList{"box.kvr", "a.kvr", "B.KVR", "c.Kvr", "d.kvr.txt", "ekvr",
-                                        "kvr", "plain.txt"}));
+        QCOMPARE(listed(),
+                 (QStringList{"box.kvr", "a.kvr", "B.KVR", "c.Kvr", "d.kvr.txt", "ekvr", "kvr", "plain.txt"}));
         m_pane->DecryptTypes();
         QVERIFY(m_pane->isDecryptMode());
         QVERIFY(part<QLabel>("mode")->text().contains("Decrypt"));
@@ -266,12 +257,18 @@ private slots:
     void destinationIsNeverEmptyOrRelative_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expected");  // "@" stands for the test folder
-        QTest::newRow("plain") << "@/out" << "@/out";
-        QTest::newRow("trailing slash") << "@/out/" << "@/out";
-        QTest::newRow("empty") << "" << "@/out";
-        QTest::newRow("blanks") << "   " << "@/out";
-        QTest::newRow("home") << "~" << "HOME";
-        QTest::newRow("relative to the listed folder") << "rel" << "@/rel";
+        QTest::newRow("plain") << "@/out"
+                               << "@/out";
+        QTest::newRow("trailing slash") << "@/out/"
+                                        << "@/out";
+        QTest::newRow("empty") << ""
+                               << "@/out";
+        QTest::newRow("blanks") << "   "
+                                << "@/out";
+        QTest::newRow("home") << "~"
+                              << "HOME";
+        QTest::newRow("relative to the listed folder") << "rel"
+                                                       << "@/rel";
     }
     void destinationIsNeverEmptyOrRelative() {
         QFETCH(QString, typed);
@@ -293,10 +290,8 @@ private slots:
         touch("two.bin");
         mkdir("other");
         touch("other/inside.txt");
-        const QList<QUrl> urls{QUrl::fromLocalFile(dir("drop/one.txt")),
-                               QUrl("https://example.org/x.txt"),
-                               QUrl::fromLocalFile(dir("other")),
-                               QUrl::fromLocalFile(dir("two.bin")),
+        const QList<QUrl> urls{QUrl::fromLocalFile(dir("drop/one.txt")), QUrl("https://example.org/x.txt"),
+                               QUrl::fromLocalFile(dir("other")), QUrl::fromLocalFile(dir("two.bin")),
                                QUrl::fromLocalFile(dir("drop/one.txt"))};
         // Onto the listing: the drop reaches the pane through its parents.
         dropUrls(listing()->viewport(), urls);
@@ -357,8 +352,7 @@ private slots:
     }
 
     void removeAndClearKeepListAndSourcesInStep() {
-        for (const char* n : {"1", "2", "3", "4"})
-            touch(n);
+        for (const char* n : {"1", "2", "3", "4"}) touch(n);
         m_pane->addPicks({bytes(dir("1")), bytes(dir("2")), bytes(dir("3")), bytes(dir("4"))});
         pickList()->item(1)->setSelected(true);
         pickList()->item(3)->setSelected(true);
@@ -378,8 +372,7 @@ private slots:
 
     void ctrlAPicksEveryListedFile() {
         mkdir("folder");
-        for (const char* n : {"x.txt", "y.kvr", "Z.KVR", ".hidden.kvr"})
-            touch(n);
+        for (const char* n : {"x.txt", "y.kvr", "Z.KVR", ".hidden.kvr"}) touch(n);
         m_pane->openFolder(dir());
         m_pane->DecryptTypes();
         listing()->setFocus();
@@ -425,18 +418,20 @@ private slots:
         QTest::keyClicks(loc, dir() + "/al");
         QCompleter* c = loc->completer();
         QStringList offered;
-        for (int i = 0; c->setCurrentRow(i); ++i)
-            offered << c->currentCompletion();
+        for (int i = 0; c->setCurrentRow(i); ++i) offered << c->currentCompletion();
         QCOMPARE(offered, (QStringList{dir("alpha"), dir("alps")}));
     }
 
     void unreadableFolderShowsWhyAndKeepsTheListing_data() {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << "@/gone" << "does not exist";
-        QTest::newRow("through a file") << "@/file.txt/sub" << "not a folder";
+        QTest::newRow("missing") << "@/gone"
+                                 << "does not exist";
+        QTest::newRow("through a file") << "@/file.txt/sub"
+                                        << "not a folder";
         QTest::newRow("name too long") << "@/" + QString(300, 'n') << "too long";
-        QTest::newRow("no permission") << "@/locked" << "Permission denied";
+        QTest::newRow("no permission") << "@/locked"
+                                       << "Permission denied";
     }
     void unreadableFolderShowsWhyAndKeepsTheListing() {
         QFETCH(QString, target);
@@ -444,13 +439,11 @@ private slots:
         touch("file.txt");
         mkdir("locked");
         QVERIFY(QFile::setPermissions(dir("locked"), {}));
-        if (QString(QTest::currentDataTag()) == "no permission" && ::geteuid() == 0)
-            QSKIP("root reads any folder");
+        if (QString(QTest::currentDataTag()) == "no permission" && ::geteuid() == 0) QSKIP("root reads any folder");
         m_pane->openFolder(dir());
         QVERIFY(m_pane->errorText().isEmpty());
         typeLocation(target.replace("@", dir()));
-        QVERIFY2(m_pane->errorText().contains(reason, Qt::CaseInsensitive),
-                 qPrintable(m_pane->errorText()));
+        QVERIFY2(m_pane->errorText().contains(reason, Qt::CaseInsensitive), qPrintable(m_pane->errorText()));
         QVERIFY(part<QLabel>("error")->isVisibleTo(m_pane.get()));
         QCOMPARE(m_pane->currentFolder(), dir());
         QCOMPARE(listed(), (QStringList{"locked", "file.txt"}));
@@ -512,8 +505,8 @@ private slots:
             order << QApplication::focusWidget()->objectName();
         }
 
-        QCOMPARE(order, (QStringList{"location", "up", "listing", "add", "picks", "remove",
-                                     "clear", "destination", "browse", ""}));
+        QCOMPARE(order, (QStringList{"location", "up", "listing", "add", "picks", "remove", "clear", "destination",
+                                     "browse", ""}));
         pane->setFocus();
         QCOMPARE(QApplication::focusWidget()->objectName(), QString("location"));
     }
@@ -568,8 +561,7 @@ private slots:
     }
 
     void decryptModeGreysPlainPicksButKeepsThem() {
-        for (const char* n : {"a.kvr", "plain.txt", "B.KVR", "x.kvr.txt"})
-            touch(n);
+        for (const char* n : {"a.kvr", "plain.txt", "B.KVR", "x.kvr.txt"}) touch(n);
         m_pane->addPicks({bytes(dir("a.kvr")), bytes(dir("plain.txt"))});
         const auto marked = [&] {
             QList<bool> out;
@@ -614,8 +606,7 @@ private slots:
         m_pane->addPicks({bytes(dir("b"))});
         m_pane->clearPicks();
         QStringList said;
-        for (const auto& e : log.Of(count, QAccessible::Alert))
-            said << e.name;
+        for (const auto& e : log.Of(count, QAccessible::Alert)) said << e.name;
         QCOMPARE(said, (QStringList{"1 file picked", "2 files picked", "No files picked"}));
         // A folder that opens clears the error without a word.
         m_pane->openFolder(dir());
@@ -642,8 +633,7 @@ private slots:
         QVERIFY(m_pane->minimumSizeHint().width() <= size.width());
         QVERIFY(m_pane->minimumSizeHint().height() <= size.height());
         for (QWidget* w : m_pane->findChildren<QWidget*>()) {
-            if (!w->isVisibleTo(m_pane.get()) || w->parentWidget() != m_pane.get())
-                continue;
+            if (!w->isVisibleTo(m_pane.get()) || w->parentWidget() != m_pane.get()) continue;
             QVERIFY2(w->width() >= w->minimumSizeHint().width(), qPrintable(w->objectName()));
             QVERIFY2(m_pane->rect().contains(w->geometry()), qPrintable(w->objectName()));
         }

@@ -14,10 +14,9 @@ inline std::string EncodedBody(std::string body) {
     return body;
 }
 
-inline std::string ContainerBytes(const std::string& name, const std::string& password,
-                                  const std::string& body) {
-    return HeaderEncrypt(name) + std::string(kFileCode) + HeaderEncrypt(password) +
-           std::string(kPassCode) + EncodedBody(body);
+inline std::string ContainerBytes(const std::string& name, const std::string& password, const std::string& body) {
+    return HeaderEncrypt(name) + std::string(kFileCode) + HeaderEncrypt(password) + std::string(kPassCode) +
+           EncodedBody(body);
 }
 
 }  // namespace ombrix::test

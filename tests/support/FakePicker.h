@@ -16,7 +16,7 @@ public:
     std::vector<std::string> paths;
     std::string destination;
     std::vector<std::string> calls;
-    std::vector<std::string>* log = nullptr;  // also records here, when set
+    std::vector<std::string>* log = nullptr;         // also records here, when set
     std::function<void(std::int32_t)> onFileSource;  // runs inside FileSource
 
     std::string FileSource(std::int32_t& index) override;

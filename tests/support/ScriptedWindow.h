@@ -46,11 +46,11 @@ public:
     // Records.
     std::vector<Box> boxes;
     std::vector<std::string> promptLabels;
-    std::vector<std::string> events;  // every call, as text, in order
+    std::vector<std::string> events;          // every call, as text, in order
     std::vector<int> FilePositions() const;   // SetBarPos on the file bar
     std::vector<int> TotalPositions() const;  // SetBarPos on the batch bar
     std::vector<std::string> Texts() const;   // the boxes' texts
-    void ClearRecords();  // forgets boxes, prompts, events and bar positions
+    void ClearRecords();                      // forgets boxes, prompts, events and bar positions
     int pumps = 0;
     int updates = 0;
     bool enabled[2] = {true, true};  // main, exit

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -23,14 +23,12 @@ public:
         QString name;    // of the object, when the event came
     };
 
-    AccessLog() : previous_(QAccessible::installUpdateHandler(&Record))
-    {
+    AccessLog() : previous_(QAccessible::installUpdateHandler(&Record)) {
         current_ = this;
         if (QPlatformAccessibility* layer = QGuiApplicationPrivate::platformIntegration()->accessibility())
             layer->setActive(true);
     }
-    ~AccessLog()
-    {
+    ~AccessLog() {
         if (QPlatformAccessibility* layer = QGuiApplicationPrivate::platformIntegration()->accessibility())
             layer->setActive(false);
         QAccessible::installUpdateHandler(previous_);
@@ -42,25 +40,20 @@ public:
     std::vector<Entry> entries;
 
     // The events of one kind raised by one object, in order.
-    std::vector<Entry> Of(const QObject* object, QAccessible::Event type) const
-    {
+    std::vector<Entry> Of(const QObject* object, QAccessible::Event type) const {
         std::vector<Entry> out;
         for (const auto& e : entries)
-            if (e.object == object && e.type == type)
-                out.push_back(e);
+            if (e.object == object && e.type == type) out.push_back(e);
         return out;
     }
 
 private:
-    static void Record(QAccessibleEvent* event)
-    {
-        if (!current_)
-            return;
+    static void Record(QAccessibleEvent* event) {
+        if (!current_) return;
         Entry e{event->type(), event->object(), {}, {}};
         if (event->type() == QAccessible::ValueChanged)
             e.value = static_cast<QAccessibleValueChangeEvent*>(event)->value();
-        if (QAccessibleInterface* iface = event->accessibleInterface())
-            e.name = iface->text(QAccessible::Name);
+        if (QAccessibleInterface* iface = event->accessibleInterface()) e.name = iface->text(QAccessible::Name);
         current_->entries.push_back(e);
     }
 

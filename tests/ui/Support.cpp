@@ -10,8 +10,7 @@
 
 namespace ombrix::test {
 
-OpenMain::OpenMain()
-{
+OpenMain::OpenMain() {
     dlg = std::make_unique<ui::COmbrixDlg>([this](QWidget* parent) -> QWidget* {
         picker = new FakePickerWidget(parent);
         return picker;
@@ -24,22 +23,19 @@ OpenMain::OpenMain()
 
 OpenMain::~OpenMain() { dlg::SetMainWindow(nullptr); }
 
-std::string ReadBytes(const std::string& path)
-{
+std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
+void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 
-void Screenshot(QWidget& w, const char* name)
-{
+void Screenshot(QWidget& w, const char* name) {
     QDir().mkpath(QStringLiteral(OMBRIX_SHOT_DIR));
     w.grab().save(QStringLiteral(OMBRIX_SHOT_DIR "/%1.png").arg(QString::fromLatin1(name)));
 }

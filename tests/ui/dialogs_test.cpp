@@ -36,14 +36,12 @@ bool OkEnabled(QWidget* box) { return static_cast<Dialog*>(box)->IsItemEnabled(I
 void Click(QWidget* box, int id) { QTest::mouseClick(static_cast<Dialog*>(box)->GetDlgItem(id), Qt::LeftButton); }
 
 // Runs the prompt once with a script; returns the result code.
-int Prompt(CPassword& dlg, const std::string& label, Script script)
-{
+int Prompt(CPassword& dlg, const std::string& label, Script script) {
     ModalHook hook;
     hook.Answer(std::move(script));
     dlg.m_FileLabel = label;
     const int r = dlg.DoModal();
-    if (hook.Unscripted() != 0 || hook.Log().size() != 1)
-        return -99;
+    if (hook.Unscripted() != 0 || hook.Log().size() != 1) return -99;
     return r;
 }
 
@@ -52,8 +50,7 @@ int Prompt(CPassword& dlg, const std::string& label, Script script)
 class DialogsTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         home_ = QDir::currentPath();
         QVERIFY(tmp_.isValid());
         QDir::setCurrent(tmp_.path());
@@ -84,8 +81,7 @@ private:
     QString home_;
 };
 
-void DialogsTest::promptOpensEmptyEveryRun()
-{
+void DialogsTest::promptOpensEmptyEveryRun() {
     CPassword dlg;
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Ombrix :  Password"));
     QVERIFY(!(dlg.windowFlags() & Qt::WindowCloseButtonHint));
@@ -99,8 +95,7 @@ void DialogsTest::promptOpensEmptyEveryRun()
                 QCOMPARE(Field(box, IDC_PASS_EDIT)->echoMode(), QLineEdit::Password);
                 QCOMPARE(box->focusWidget(), Field(box, IDC_PASS_EDIT));
             }();
-            if (std::string(label).find("Failed") == std::string::npos)
-                test::Screenshot(*box, "prompt");
+            if (std::string(label).find("Failed") == std::string::npos) test::Screenshot(*box, "prompt");
             QTest::keyClicks(Field(box, IDC_PASS_EDIT), "secret");
             QTest::keyClicks(Field(box, IDC_REPEAT_EDIT), "secret");
             Click(box, IDOK);
@@ -112,8 +107,7 @@ void DialogsTest::promptOpensEmptyEveryRun()
     }
 }
 
-void DialogsTest::promptOkFollowsConfirmation()
-{
+void DialogsTest::promptOkFollowsConfirmation() {
     CPassword dlg;
     std::vector<bool> states;
     const int r = Prompt(dlg, "file", [&](QWidget* box) {
@@ -130,8 +124,7 @@ void DialogsTest::promptOkFollowsConfirmation()
     QCOMPARE(states, (std::vector<bool>{false, false, false, true}));
 }
 
-void DialogsTest::promptConfirmationFirst()
-{
+void DialogsTest::promptConfirmationFirst() {
     CPassword dlg;
     bool afterPassword = true, afterRetype = false;
     Prompt(dlg, "file", [&](QWidget* box) {
@@ -147,37 +140,37 @@ void DialogsTest::promptConfirmationFirst()
     QVERIFY(afterRetype);
 }
 
-void DialogsTest::promptPasswordEditedAfterConfirmation()
-{
+void DialogsTest::promptPasswordEditedAfterConfirmation() {
     CPassword dlg;
     bool enabled = false;
-    QCOMPARE(Prompt(dlg, "file", [&](QWidget* box) {
-                 QTest::keyClicks(Field(box, IDC_PASS_EDIT), "pw");
-                 QTest::keyClicks(Field(box, IDC_REPEAT_EDIT), "pw");
-                 QTest::keyClicks(Field(box, IDC_PASS_EDIT), "X");
-                 enabled = OkEnabled(box);
-                 Click(box, IDOK);
-                 return int(IDCANCEL);
-             }),
+    QCOMPARE(Prompt(dlg, "file",
+                    [&](QWidget* box) {
+                        QTest::keyClicks(Field(box, IDC_PASS_EDIT), "pw");
+                        QTest::keyClicks(Field(box, IDC_REPEAT_EDIT), "pw");
+                        QTest::keyClicks(Field(box, IDC_PASS_EDIT), "X");
+                        enabled = OkEnabled(box);
+                        Click(box, IDOK);
+                        return int(IDCANCEL);
+                    }),
              int(IDOK));
     QVERIFY(enabled);
     QCOMPARE(dlg.m_Password, std::string("pwX"));
-    QCOMPARE(Prompt(dlg, "file", [&](QWidget* box) {
-                 QTest::keyClicks(Field(box, IDC_PASS_EDIT), "pw");
-                 QTest::keyClicks(Field(box, IDC_REPEAT_EDIT), "pw");
-                 Field(box, IDC_PASS_EDIT)->selectAll();
-                 QTest::keyClick(Field(box, IDC_PASS_EDIT), Qt::Key_Delete);
-                 enabled = OkEnabled(box);
-                 Click(box, IDOK);
-                 return int(IDCANCEL);
-             }),
+    QCOMPARE(Prompt(dlg, "file",
+                    [&](QWidget* box) {
+                        QTest::keyClicks(Field(box, IDC_PASS_EDIT), "pw");
+                        QTest::keyClicks(Field(box, IDC_REPEAT_EDIT), "pw");
+                        Field(box, IDC_PASS_EDIT)->selectAll();
+                        QTest::keyClick(Field(box, IDC_PASS_EDIT), Qt::Key_Delete);
+                        enabled = OkEnabled(box);
+                        Click(box, IDOK);
+                        return int(IDCANCEL);
+                    }),
              int(IDOK));
     QVERIFY(enabled);
     QCOMPARE(dlg.m_Password, std::string());
 }
 
-void DialogsTest::promptCaseAndEmptying()
-{
+void DialogsTest::promptCaseAndEmptying() {
     CPassword dlg;
     bool caseDiffers = true, emptied = true;
     Prompt(dlg, "file", [&](QWidget* box) {
@@ -188,8 +181,7 @@ void DialogsTest::promptCaseAndEmptying()
         QTest::keyClick(Field(box, IDC_REPEAT_EDIT), Qt::Key_End);
         QTest::keyClick(Field(box, IDC_REPEAT_EDIT), Qt::Key_Backspace);
         QTest::keyClicks(Field(box, IDC_REPEAT_EDIT), "t");
-        if (!OkEnabled(box))
-            return -1;
+        if (!OkEnabled(box)) return -1;
         Field(box, IDC_REPEAT_EDIT)->selectAll();
         QTest::keyClick(Field(box, IDC_REPEAT_EDIT), Qt::Key_Backspace);
         emptied = OkEnabled(box);
@@ -199,8 +191,7 @@ void DialogsTest::promptCaseAndEmptying()
     QVERIFY(!emptied);
 }
 
-void DialogsTest::promptCancelAndEscape()
-{
+void DialogsTest::promptCancelAndEscape() {
     CPassword dlg;
     // A first run that ends with a password, so the cancels have one to lose.
     Prompt(dlg, "file", [](QWidget* box) {
@@ -210,29 +201,32 @@ void DialogsTest::promptCancelAndEscape()
         return int(IDCANCEL);
     });
     QCOMPARE(dlg.m_Password, std::string("old"));
-    QCOMPARE(Prompt(dlg, "file", [](QWidget* box) {
-                 QTest::keyClicks(Field(box, IDC_PASS_EDIT), "typed");
-                 QTest::keyClicks(Field(box, IDC_REPEAT_EDIT), "typed");
-                 Click(box, IDCANCEL);
-                 return int(IDOK);
-             }),
+    QCOMPARE(Prompt(dlg, "file",
+                    [](QWidget* box) {
+                        QTest::keyClicks(Field(box, IDC_PASS_EDIT), "typed");
+                        QTest::keyClicks(Field(box, IDC_REPEAT_EDIT), "typed");
+                        Click(box, IDCANCEL);
+                        return int(IDOK);
+                    }),
              int(IDCANCEL));
     QCOMPARE(dlg.m_Password, std::string());
-    QCOMPARE(Prompt(dlg, "file", [](QWidget* box) {
-                 QTest::keyClicks(Field(box, IDC_PASS_EDIT), "typed");
-                 QTest::keyClicks(Field(box, IDC_REPEAT_EDIT), "typed");
-                 QTest::keyClick(box, Qt::Key_Escape);
-                 return int(IDOK);
-             }),
+    QCOMPARE(Prompt(dlg, "file",
+                    [](QWidget* box) {
+                        QTest::keyClicks(Field(box, IDC_PASS_EDIT), "typed");
+                        QTest::keyClicks(Field(box, IDC_REPEAT_EDIT), "typed");
+                        QTest::keyClick(box, Qt::Key_Escape);
+                        return int(IDOK);
+                    }),
              int(IDCANCEL));
     QCOMPARE(dlg.m_Password, std::string());
 }
 
 // A file name may hold control bytes and look like markup: the window shows
 // it as text, whole, in the prompt's label and in message boxes alike.
-void DialogsTest::namesShowAsPlainText()
-{
-    const std::string name = "/tmp/a\tb\nc\x1b[31md\x7f\xc2\x9b" "e<b>f</b>&amp;.txt";
+void DialogsTest::namesShowAsPlainText() {
+    const std::string name =
+        "/tmp/a\tb\nc\x1b[31md\x7f\xc2\x9b"
+        "e<b>f</b>&amp;.txt";
     const std::string label = "File --> " + name;
     CPassword dlg;
     const int r = Prompt(dlg, label, [&](QWidget* box) {
@@ -250,8 +244,7 @@ void DialogsTest::namesShowAsPlainText()
     bool seen = false;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
+        if (!box) return;
         seen = box->textFormat() == Qt::PlainText && box->text() == ToQt(text);
         test::Screenshot(*box, "message-control-bytes");
         box->button(QMessageBox::Ok)->click();
@@ -260,8 +253,7 @@ void DialogsTest::namesShowAsPlainText()
     QVERIFY(seen);
 }
 
-void DialogsTest::helpByteRules_data()
-{
+void DialogsTest::helpByteRules_data() {
     QTest::addColumn<bool>("present");
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QByteArray>("text");
@@ -271,17 +263,19 @@ void DialogsTest::helpByteRules_data()
     QTest::newRow("CR LF") << true << QByteArray("one\r\ntwo\r\n") << QByteArray("one\ntwo\n");
     QTest::newRow("CR CR LF") << true << QByteArray("one\r\r\ntwo") << QByteArray("one\r\ntwo");
     QTest::newRow("lone CR") << true << QByteArray("a\rb\r") << QByteArray("a\rb\r");
-    QTest::newRow("0x1A ends") << true << QByteArray("ab\x1A" "cd\r\n") << QByteArray("ab");
+    QTest::newRow("0x1A ends") << true
+                               << QByteArray(
+                                      "ab\x1A"
+                                      "cd\r\n")
+                               << QByteArray("ab");
     QTest::newRow("0xFF kept") << true << QByteArray("x\xFFy") << QByteArray("x\xFFy");
 }
 
-void DialogsTest::helpByteRules()
-{
+void DialogsTest::helpByteRules() {
     QFETCH(bool, present);
     QFETCH(QByteArray, file);
     QFETCH(QByteArray, text);
-    if (present)
-        WriteBytes("help.sh", file.toStdString());
+    if (present) WriteBytes("help.sh", file.toStdString());
     CHelp help;
     ModalHook hook;
     std::string atOpening;
@@ -296,14 +290,11 @@ void DialogsTest::helpByteRules()
     QCOMPARE(hook.Log().at(0).caption, std::string("Ombrix -- Help"));
     // OK reads the edit back, which holds CR LF at each line break.
     QCOMPARE(QByteArray::fromStdString(help.m_HelpText), text.replace("\r\n", "\n").replace("\n", "\r\n"));
-    if (QTest::currentDataTag() == QByteArrayLiteral("0xFF kept"))
-        QCOMPARE(shown, QString::fromUtf8("x\xC3\xBFy"));
-    if (QTest::currentDataTag() == QByteArrayLiteral("CR LF"))
-        QCOMPARE(shown, QStringLiteral("one\ntwo\n"));
+    if (QTest::currentDataTag() == QByteArrayLiteral("0xFF kept")) QCOMPARE(shown, QString::fromUtf8("x\xC3\xBFy"));
+    if (QTest::currentDataTag() == QByteArrayLiteral("CR LF")) QCOMPARE(shown, QStringLiteral("one\ntwo\n"));
 }
 
-void DialogsTest::helpRereadsAtEveryOpening()
-{
+void DialogsTest::helpRereadsAtEveryOpening() {
     CHelp help;
     ModalHook hook;
     std::vector<QString> shown;
@@ -326,8 +317,7 @@ void DialogsTest::helpRereadsAtEveryOpening()
                                           QString::fromLatin1(kHelpNotLocated)}));
 }
 
-void DialogsTest::helpSaveWritesCrLf()
-{
+void DialogsTest::helpSaveWritesCrLf() {
     WriteBytes("help.sh", "one\r\ntwo\n\xFF");
     CHelp help;
     ModalHook hook;
@@ -344,8 +334,7 @@ void DialogsTest::helpSaveWritesCrLf()
     QVERIFY(!WriteTextFile(tmp_.path().toStdString() + "/no/such/dir/help.sh", "x"));
 }
 
-void DialogsTest::helpLayout()
-{
+void DialogsTest::helpLayout() {
     const std::string real = ReadBytes(OMBRIX_SOURCE_DIR "/help.sh");
     QVERIFY(!real.empty());
     WriteBytes("help.sh", real);
@@ -366,14 +355,12 @@ void DialogsTest::helpLayout()
     QVERIFY(!(help.windowFlags() & Qt::WindowCloseButtonHint));
 }
 
-void DialogsTest::aboutBox()
-{
+void DialogsTest::aboutBox() {
     CAboutDlg about;
     ModalHook hook;
     bool iconShown = false;
     hook.Answer([&](QWidget* box) {
-        for (auto* l : box->findChildren<QLabel*>())
-            iconShown |= !l->pixmap().isNull();
+        for (auto* l : box->findChildren<QLabel*>()) iconShown |= !l->pixmap().isNull();
         test::Screenshot(*box, "about");
         QTest::mouseClick(static_cast<Dialog*>(box)->GetDlgItem(IDOK), Qt::LeftButton);
         return int(IDCANCEL);
@@ -382,13 +369,11 @@ void DialogsTest::aboutBox()
     QVERIFY(iconShown);
     QCOMPARE(hook.Log().at(0).caption, std::string("About Ombrix"));
     bool version = false;
-    for (auto* l : about.findChildren<QLabel*>())
-        version |= l->text() == QStringLiteral("Ombrix Version 1.0");
+    for (auto* l : about.findChildren<QLabel*>()) version |= l->text() == QStringLiteral("Ombrix Version 1.0");
     QVERIFY(version);
 }
 
-void DialogsTest::promptOkNeedsAPassword()
-{
+void DialogsTest::promptOkNeedsAPassword() {
     // Equal texts are not enough: both empty leaves OK off.
     CPassword dlg;
     std::vector<bool> states;
@@ -402,18 +387,20 @@ void DialogsTest::promptOkNeedsAPassword()
     QCOMPARE(states, (std::vector<bool>{false, false}));
 }
 
-void DialogsTest::promptLineKeepsTheFileNameInSight_data()
-{
+void DialogsTest::promptLineKeepsTheFileNameInSight_data() {
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("end");
     QString deep = QStringLiteral("/home/someone/projects/archive/2023/quarterly/reports/drafts/old");
-    QTest::newRow("asking") << "File --> " + deep + "/budget-summary.ods" << "File --> /" << "/budget-summary.ods";
-    QTest::newRow("failed") << "Failed :( " + deep + "/budget-summary.kvr )" << "Failed :( /" << "/budget-summary.kvr )";
+    QTest::newRow("asking") << "File --> " + deep + "/budget-summary.ods"
+                            << "File --> /"
+                            << "/budget-summary.ods";
+    QTest::newRow("failed") << "Failed :( " + deep + "/budget-summary.kvr )"
+                            << "Failed :( /"
+                            << "/budget-summary.kvr )";
 }
 
-void DialogsTest::promptLineKeepsTheFileNameInSight()
-{
+void DialogsTest::promptLineKeepsTheFileNameInSight() {
     QFETCH(QString, label);
     QFETCH(QString, start);
     QFETCH(QString, end);
@@ -421,13 +408,11 @@ void DialogsTest::promptLineKeepsTheFileNameInSight()
     QString shown, tip, description;
     Prompt(dlg, label.toStdString(), [&](QWidget* box) {
         auto* line = static_cast<Dialog*>(box)->Item<PathLabel>(IDC_FILE_LABEL);
-        if (!line)
-            return -1;
+        if (!line) return -1;
         shown = line->ShownText();
         tip = line->toolTip();
         description = QAccessible::queryAccessibleInterface(line)->text(QAccessible::Description);
-        if (QTest::currentDataTag() == QByteArrayLiteral("asking"))
-            test::Screenshot(*box, "prompt_long_path");
+        if (QTest::currentDataTag() == QByteArrayLiteral("asking")) test::Screenshot(*box, "prompt_long_path");
         QTest::keyClicks(Field(box, IDC_PASS_EDIT), "pw");
         QTest::keyClicks(Field(box, IDC_REPEAT_EDIT), "pw");
         Click(box, IDOK);
@@ -440,8 +425,7 @@ void DialogsTest::promptLineKeepsTheFileNameInSight()
     QCOMPARE(dlg.m_FileLabel, label.toStdString());  // OK reads the whole line back
 }
 
-void DialogsTest::fieldsAndHelpTextHaveNames()
-{
+void DialogsTest::fieldsAndHelpTextHaveNames() {
     const auto name = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
     CPassword prompt;
     QCOMPARE(name(prompt.GetDlgItem(IDC_PASS_EDIT)), QStringLiteral("Enter Password"));
@@ -453,8 +437,7 @@ void DialogsTest::fieldsAndHelpTextHaveNames()
     QCOMPARE(name(help.GetDlgItem(IDC_HELP_TEXT)), QStringLiteral("Help text"));
 }
 
-void DialogsTest::boxesOpenCentredOverTheMainWindowEveryTime()
-{
+void DialogsTest::boxesOpenCentredOverTheMainWindowEveryTime() {
     test::OpenMain w;
     w.dlg->move(40, 30);
     CPassword prompt;
@@ -476,11 +459,11 @@ void DialogsTest::boxesOpenCentredOverTheMainWindowEveryTime()
     QCOMPARE(seen[3], seen[1]);
     const QPoint centre = w.dlg->frameGeometry().center();
     for (const QRect& r : seen)
-        QVERIFY2((r.center() - centre).manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2").arg(r.x()).arg(r.y())));
+        QVERIFY2((r.center() - centre).manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1,%2").arg(r.x()).arg(r.y())));
 }
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ombrix::dlg::ApplyClassicLook();
     DialogsTest t;

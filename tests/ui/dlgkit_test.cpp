@@ -37,8 +37,7 @@ public:
                       {23, Kind::AutoRadio, "&Delta", {5, 80, 60, 10}, 0},
                       {30, Kind::PushButton, "Push", {130, 5, 50, 14}, TabStop | FrameEdges},
                       {IDOK, Kind::PushButton, "OK", {130, 100, 50, 14}, TabStop},
-                  }})
-    {
+                  }}) {
         Map(Notify::Clicked, 10, [this] { Clicked(10); });
         Map(Notify::Clicked, 13, [this] { Clicked(13); });
         Map(Notify::Change, 21, [this] { log.push_back("change " + GetDlgItemText(21)); });
@@ -54,8 +53,7 @@ public:
     std::vector<int> checkedSeen;  // group state when each click arrived
 
 protected:
-    void DoDataExchange(DataExchange& dx) override
-    {
+    void DoDataExchange(DataExchange& dx) override {
         DDX_Radio(dx, 10, radio1);
         DDX_Radio(dx, 20, radio2);
         DDX_Check(dx, 12, check);
@@ -63,8 +61,7 @@ protected:
     }
 
 private:
-    void Clicked(int id)
-    {
+    void Clicked(int id) {
         checkedSeen.push_back(CheckedRadio(10));
         log.push_back("clicked " + std::to_string(id));
     }
@@ -79,8 +76,7 @@ public:
     int menus = 0;
 
 protected:
-    void contextMenuEvent(QContextMenuEvent* e) override
-    {
+    void contextMenuEvent(QContextMenuEvent* e) override {
         ++menus;
         e->accept();
     }
@@ -102,9 +98,7 @@ public:
                       {44, Kind::AutoCheck, "&Check", {5, 62, 60, 10}, TabStop},
                       {45, Kind::Static, "Under", {5, 72, 40, 8}, 0},
                   }},
-                 [](int, QWidget* parent) { return new MenuOwner(parent); })
-    {
-    }
+                 [](int, QWidget* parent) { return new MenuOwner(parent); }) {}
     MenuOwner* Owner() const { return static_cast<MenuOwner*>(GetDlgItem(43)); }
 };
 
@@ -141,8 +135,7 @@ private slots:
     void menuKeysOpenTheWindowMenuWhereNoControlHasOne();
 };
 
-void DlgkitTest::mulDivRounds_data()
-{
+void DlgkitTest::mulDivRounds_data() {
     QTest::addColumn<int>("a");
     QTest::addColumn<int>("b");
     QTest::addColumn<int>("c");
@@ -154,8 +147,7 @@ void DlgkitTest::mulDivRounds_data()
     QTest::newRow("zero divisor") << 1 << 1 << 0 << -1;
 }
 
-void DlgkitTest::mulDivRounds()
-{
+void DlgkitTest::mulDivRounds() {
     QFETCH(int, a);
     QFETCH(int, b);
     QFETCH(int, c);
@@ -163,8 +155,7 @@ void DlgkitTest::mulDivRounds()
     QCOMPARE(MulDiv(a, b, c), r);
 }
 
-void DlgkitTest::layoutFollowsDialogUnits()
-{
+void DlgkitTest::layoutFollowsDialogUnits() {
     Sample d;
     const QFontMetrics fm(d.font());
     const int w = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
@@ -182,15 +173,13 @@ void DlgkitTest::layoutFollowsDialogUnits()
     QVERIFY(push->geometry().width() < push->parentWidget()->width());
 }
 
-void DlgkitTest::radioGroupsCountOnlyRadios()
-{
+void DlgkitTest::radioGroupsCountOnlyRadios() {
     Sample d;
     QCOMPARE(d.RadioGroup(10), (std::vector<int>{10, 13}));  // box and check box skipped
     QCOMPARE(d.RadioGroup(20), (std::vector<int>{20}));      // the static starts a new group
 }
 
-void DlgkitTest::radioTransfers()
-{
+void DlgkitTest::radioTransfers() {
     Sample d;
     d.radio1 = 1;
     d.UpdateData(false);
@@ -212,8 +201,7 @@ void DlgkitTest::radioTransfers()
     QCOMPARE(d.radio2, -1);
 }
 
-void DlgkitTest::transfersDropNotifications()
-{
+void DlgkitTest::transfersDropNotifications() {
     Sample d;
     d.Open();
     d.text = "pushed";
@@ -228,8 +216,7 @@ void DlgkitTest::transfersDropNotifications()
     QCOMPARE(d.log.back(), std::string("change direct"));
 }
 
-void DlgkitTest::unchangedTextKeepsCaretAndSelection()
-{
+void DlgkitTest::unchangedTextKeepsCaretAndSelection() {
     Sample d;
     d.Open();
     auto* edit = d.Item<QLineEdit>(21);
@@ -250,8 +237,7 @@ void DlgkitTest::unchangedTextKeepsCaretAndSelection()
     QVERIFY(d.log.empty());
 }
 
-void DlgkitTest::autoRadioChecksBeforeHandler()
-{
+void DlgkitTest::autoRadioChecksBeforeHandler() {
     Sample d;
     d.Open();
     d.radio1 = 1;
@@ -272,8 +258,7 @@ void DlgkitTest::autoRadioChecksBeforeHandler()
     QVERIFY(Radio(d, 10)->isChecked());
 }
 
-void DlgkitTest::killFocusOnlyWhenFocusMovesWithinWindow()
-{
+void DlgkitTest::killFocusOnlyWhenFocusMovesWithinWindow() {
     Sample d;
     d.Open();
     d.activateWindow();
@@ -285,8 +270,7 @@ void DlgkitTest::killFocusOnlyWhenFocusMovesWithinWindow()
     QVERIFY(d.GetDlgItem(30)->hasFocus());
 }
 
-void DlgkitTest::escapeCancelsOkReadsControls()
-{
+void DlgkitTest::escapeCancelsOkReadsControls() {
     {
         Sample d;
         d.Open();
@@ -313,8 +297,7 @@ void DlgkitTest::escapeCancelsOkReadsControls()
     }
 }
 
-void DlgkitTest::enterWithoutDefaultButtonDoesNothing()
-{
+void DlgkitTest::enterWithoutDefaultButtonDoesNothing() {
     Sample d;
     d.Open();
     d.activateWindow();
@@ -326,12 +309,10 @@ void DlgkitTest::enterWithoutDefaultButtonDoesNothing()
     d.GetDlgItem(IDOK)->setFocus();
     QTest::keyClick(d.GetDlgItem(IDOK), Qt::Key_Return);
     QVERIFY(d.IsRunning());
-    for (auto* b : d.findChildren<QPushButton*>())
-        QVERIFY(!b->isDefault() && !b->autoDefault());
+    for (auto* b : d.findChildren<QPushButton*>()) QVERIFY(!b->isDefault() && !b->autoDefault());
 }
 
-void DlgkitTest::modalRunsNestAndDisableOwner()
-{
+void DlgkitTest::modalRunsNestAndDisableOwner() {
     ModalHook hook;
     Sample outer;
     outer.Open();
@@ -360,8 +341,7 @@ void DlgkitTest::modalRunsNestAndDisableOwner()
     QVERIFY(!inner.isVisible());
 }
 
-void DlgkitTest::unscriptedBoxesAreCountedNotShown()
-{
+void DlgkitTest::unscriptedBoxesAreCountedNotShown() {
     ModalHook hook;
     Sample d;
     QCOMPARE(MessageBox(nullptr, "a"), int(IDOK));
@@ -370,8 +350,7 @@ void DlgkitTest::unscriptedBoxesAreCountedNotShown()
     QCOMPARE(hook.Unscripted(), 3);
 }
 
-void DlgkitTest::messageBoxCaption()
-{
+void DlgkitTest::messageBoxCaption() {
     ModalHook hook;
     hook.Answer(IDOK);
     hook.Answer(IDYES);
@@ -388,8 +367,7 @@ void DlgkitTest::messageBoxCaption()
     QCOMPARE(hook.Log()[2].caption, std::string("renamed"));
 }
 
-void DlgkitTest::systemMenuFromKeyAndBackground()
-{
+void DlgkitTest::systemMenuFromKeyAndBackground() {
     ModalHook hook;
     Sample d;
     d.Open();
@@ -417,39 +395,42 @@ void DlgkitTest::systemMenuFromKeyAndBackground()
     QCOMPARE(hook.Unscripted(), 0);
 }
 
-void DlgkitTest::textKeepsEveryByte()
-{
-    QCOMPARE(ToQt("a\xFF" "b"), QString::fromUtf8("a\xC3\xBF" "b"));  // 0xFF shows as y-diaeresis
+void DlgkitTest::textKeepsEveryByte() {
+    QCOMPARE(ToQt("a\xFF"
+                  "b"),
+             QString::fromUtf8("a\xC3\xBF"
+                               "b"));  // 0xFF shows as y-diaeresis
     QCOMPARE(ToQt("\xC3\xA9t\xC3\xA9"), QString::fromUtf8("\xC3\xA9t\xC3\xA9"));
     QCOMPARE(FromQt(QString::fromUtf8("\xC3\xA9")), std::string("\xC3\xA9"));
 }
 
-void DlgkitTest::textBoxLineBreaks()
-{
+void DlgkitTest::textBoxLineBreaks() {
     TextBox box(nullptr);
     box.SetBytes("one\ntwo\r\nthree\rfour");
     QCOMPARE(box.Bytes(), std::string("one\r\ntwo\r\nthree\rfour"));
     QCOMPARE(box.toPlainText(), QStringLiteral("one\ntwo\nthreefour"));
 }
 
-void DlgkitTest::elidedPathKeepsStartAndFileName_data()
-{
+void DlgkitTest::elidedPathKeepsStartAndFileName_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("room");  // in average characters
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("end");
     QString deep = QStringLiteral("/home/someone");
-    for (int i = 0; i < 12; ++i)
-        deep += QStringLiteral("/folder%1").arg(i);
-    QTest::newRow("fits") << "File --> /tmp/a.txt" << 60 << "File --> /tmp/a.txt" << "File --> /tmp/a.txt";
-    QTest::newRow("deep folder") << "File --> " + deep + "/report.txt" << 40 << "File --> /home/" << "/report.txt";
-    QTest::newRow("failed") << "Failed :( " + deep + "/report.txt )" << 40 << "Failed :( /home/" << "/report.txt )";
-    QTest::newRow("name alone too long") << "File --> /tmp/" + QString(80, u'n') + "z.txt" << 40 << "File --> " << "nz.txt";
-    QTest::newRow("no folder") << QString(90, u'x') + "end" << 40 << "xxx" << "end";
+    for (int i = 0; i < 12; ++i) deep += QStringLiteral("/folder%1").arg(i);
+    QTest::newRow("fits") << "File --> /tmp/a.txt" << 60 << "File --> /tmp/a.txt"
+                          << "File --> /tmp/a.txt";
+    QTest::newRow("deep folder") << "File --> " + deep + "/report.txt" << 40 << "File --> /home/"
+                                 << "/report.txt";
+    QTest::newRow("failed") << "Failed :( " + deep + "/report.txt )" << 40 << "Failed :( /home/"
+                            << "/report.txt )";
+    QTest::newRow("name alone too long") << "File --> /tmp/" + QString(80, u'n') + "z.txt" << 40 << "File --> "
+                                         << "nz.txt";
+    QTest::newRow("no folder") << QString(90, u'x') + "end" << 40 << "xxx"
+                               << "end";
 }
 
-void DlgkitTest::elidedPathKeepsStartAndFileName()
-{
+void DlgkitTest::elidedPathKeepsStartAndFileName() {
     QFETCH(QString, text);
     QFETCH(int, room);
     QFETCH(QString, start);
@@ -462,12 +443,10 @@ void DlgkitTest::elidedPathKeepsStartAndFileName()
     QVERIFY2(shown.endsWith(end), qPrintable(shown));
     QCOMPARE(shown == text, fm.horizontalAdvance(text) <= width);
     // What gives way is the middle, and only as much as it must.
-    if (shown != text)
-        QVERIFY(fm.horizontalAdvance(shown) > width - 3 * fm.averageCharWidth());
+    if (shown != text) QVERIFY(fm.horizontalAdvance(shown) > width - 3 * fm.averageCharWidth());
 }
 
-void DlgkitTest::pathLabelKeepsItsWholeText()
-{
+void DlgkitTest::pathLabelKeepsItsWholeText() {
     Labelled d;
     const std::string text = "File --> /home/someone/a/rather/deep/folder/of/things/kept/for/years/report-final.txt";
     d.SetDlgItemText(42, text);
@@ -480,19 +459,17 @@ void DlgkitTest::pathLabelKeepsItsWholeText()
     QVERIFY(label->ShownText().endsWith(QStringLiteral("/report-final.txt")));
     QVERIFY(label->ShownText().contains(QChar(0x2026)));
     QVERIFY(!label->testAttribute(Qt::WA_TransparentForMouseEvents));  // its tooltip shows
-    QCOMPARE(label->font(), d.Item<QLabel>(45)->font());  // shortened, not shrunk
+    QCOMPARE(label->font(), d.Item<QLabel>(45)->font());               // shortened, not shrunk
 }
 
-void DlgkitTest::messageBoxLeavesRoomForItsCaption()
-{
+void DlgkitTest::messageBoxLeavesRoomForItsCaption() {
     ModalHook hook;
     int width = 0;
     QString title;
     QFont font;
     hook.Answer([&](QWidget* box) {
         auto* m = qobject_cast<QMessageBox*>(box);
-        if (!m)
-            return -1;
+        if (!m) return -1;
         m->show();  // sizes itself as it would on screen
         width = m->width();
         title = m->windowTitle();
@@ -509,8 +486,7 @@ void DlgkitTest::messageBoxLeavesRoomForItsCaption()
     QVERIFY(CaptionRoom(title, font) > QFontMetrics(bold).horizontalAdvance(title) + 3 * QFontMetrics(bold).height());
 }
 
-void DlgkitTest::busyWindowTakesNoInputAndRestoresEveryState()
-{
+void DlgkitTest::busyWindowTakesNoInputAndRestoresEveryState() {
     ModalHook hook;
     Sample d;
     d.Open();
@@ -522,8 +498,7 @@ void DlgkitTest::busyWindowTakesNoInputAndRestoresEveryState()
     d.log.clear();
 
     d.BeginBusy({IDOK});
-    for (int id : {10, 12, 13, 20, 21, 23, 30})
-        QVERIFY2(!d.IsItemEnabled(id), qPrintable(QString::number(id)));
+    for (int id : {10, 12, 13, 20, 21, 23, 30}) QVERIFY2(!d.IsItemEnabled(id), qPrintable(QString::number(id)));
     QVERIFY(d.IsItemEnabled(IDOK));
     QVERIFY(d.log.empty());  // the field lost the focus without a word
     // Nothing the user does gets through: keys, shortcuts, clicks.
@@ -535,8 +510,7 @@ void DlgkitTest::busyWindowTakesNoInputAndRestoresEveryState()
     d.EnableItem(IDOK, false);  // the work's own changes stay its own
     d.EndBusy();
 
-    for (int id : {10, 12, 20, 21, 23})
-        QVERIFY2(d.IsItemEnabled(id), qPrintable(QString::number(id)));
+    for (int id : {10, 12, 20, 21, 23}) QVERIFY2(d.IsItemEnabled(id), qPrintable(QString::number(id)));
     QVERIFY(!d.IsItemEnabled(30) && !d.IsItemEnabled(13));
     QVERIFY(!d.IsItemEnabled(IDOK));
     QCOMPARE(d.focusWidget(), d.GetDlgItem(21));
@@ -550,8 +524,7 @@ void DlgkitTest::busyWindowTakesNoInputAndRestoresEveryState()
     d.EndBusy();
 }
 
-void DlgkitTest::arrowKeysGoRoundTheRadioGroup()
-{
+void DlgkitTest::arrowKeysGoRoundTheRadioGroup() {
     Sample d;
     d.Open();
     d.activateWindow();
@@ -582,8 +555,7 @@ void DlgkitTest::arrowKeysGoRoundTheRadioGroup()
     QCOMPARE(d.log.size(), std::size_t(4));
 }
 
-void DlgkitTest::radiosReadAsRadiosInTheirGroupBox()
-{
+void DlgkitTest::radiosReadAsRadiosInTheirGroupBox() {
     Sample d;
     d.radio1 = 1;
     d.UpdateData(false);
@@ -608,8 +580,7 @@ void DlgkitTest::radiosReadAsRadiosInTheirGroupBox()
     QCOMPARE(gamma->parent()->object(), static_cast<QObject*>(&d));
 }
 
-void DlgkitTest::fieldsAreNamedByTheirLabels()
-{
+void DlgkitTest::fieldsAreNamedByTheirLabels() {
     Labelled d;
     QAccessibleInterface* field = QAccessible::queryAccessibleInterface(d.GetDlgItem(41));
     QCOMPARE(field->text(QAccessible::Name), QStringLiteral("Name"));
@@ -622,8 +593,7 @@ void DlgkitTest::fieldsAreNamedByTheirLabels()
     QVERIFY(s.GetDlgItem(21)->accessibleName().isEmpty());
 }
 
-void DlgkitTest::menuKeysOpenTheWindowMenuWhereNoControlHasOne()
-{
+void DlgkitTest::menuKeysOpenTheWindowMenuWhereNoControlHasOne() {
     ModalHook hook;
     Labelled d;
     d.Open();

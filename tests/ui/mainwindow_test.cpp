@@ -38,15 +38,13 @@ void Click(Dialog& d, int id) { QTest::mouseClick(d.GetDlgItem(id), Qt::LeftButt
 QLineEdit* Edit(Dialog& d, int id) { return d.Item<QLineEdit>(id); }
 
 // Moves the focus by Tab from a control, as the user would.
-void TabFrom(Dialog& d, int id)
-{
+void TabFrom(Dialog& d, int id) {
     d.GetDlgItem(id)->setFocus(Qt::TabFocusReason);
     QTest::keyClick(d.GetDlgItem(id), Qt::Key_Tab);
 }
 
 // Both password fields filled alike: the main button is on.
-void TypePassword(Dialog& d, const char* password)
-{
+void TypePassword(Dialog& d, const char* password) {
     QTest::keyClicks(Edit(d, IDC_PASSWORD_EDIT), password);
     QTest::keyClicks(Edit(d, IDC_CONFIRM_EDIT), password);
 }
@@ -55,27 +53,23 @@ void TypePassword(Dialog& d, const char* password)
 struct BatchFiles {
     QTemporaryDir dir;
     std::vector<std::string> paths;
-    explicit BatchFiles(int n)
-    {
+    explicit BatchFiles(int n) {
         for (int i = 0; i < n; ++i) {
             paths.push_back(dir.filePath(QStringLiteral("f%1.txt").arg(i)).toStdString());
             test::WriteBytes(paths.back(), std::string(1000 + i, 'a' + i));
         }
     }
     // Picked, with the results going into the same folder.
-    void PickInto(FakePicker& picker) const
-    {
+    void PickInto(FakePicker& picker) const {
         picker.paths = paths;
         picker.destination = dir.path().toStdString();
     }
     bool Encrypted(int i) const { return QFile::exists(dir.filePath(QStringLiteral("f%1.kvr").arg(i))); }
 };
 
-std::vector<std::string> Texts(const ModalHook& hook)
-{
+std::vector<std::string> Texts(const ModalHook& hook) {
     std::vector<std::string> t;
-    for (const auto& a : hook.Log())
-        t.push_back(a.kind == Asked::Kind::Message ? a.text : "[" + a.caption + "]");
+    for (const auto& a : hook.Log()) t.push_back(a.kind == Asked::Kind::Message ? a.text : "[" + a.caption + "]");
     return t;
 }
 
@@ -109,8 +103,7 @@ private slots:
     void summaryBoxHasRoomForItsCaption();
 };
 
-void MainWindowTest::startupState()
-{
+void MainWindowTest::startupState() {
     ModalHook hook;
     OpenMain w;
     COmbrixDlg& d = *w.dlg;
@@ -143,8 +136,7 @@ void MainWindowTest::startupState()
     QVERIFY(hook.Log().empty());
 }
 
-void MainWindowTest::layoutAndTabOrder()
-{
+void MainWindowTest::layoutAndTabOrder() {
     OpenMain w;
     COmbrixDlg& d = *w.dlg;
     const BaseUnits u = d.Units();
@@ -165,18 +157,16 @@ void MainWindowTest::layoutAndTabOrder()
     std::vector<int> order;
     QWidget* at = d.GetDlgItem(IDC_DELETE_CHECK);
     const std::vector<int> ids{IDC_DELETE_CHECK, IDC_PASSWORD_EDIT, IDC_CONFIRM_EDIT, IDC_MAIN_BUTTON,
-                               IDC_EXIT_BUTTON, IDC_PICKERPANE1, IDC_ABOUT_BUTTON, IDC_HELP_BUTTON};
+                               IDC_EXIT_BUTTON,  IDC_PICKERPANE1,   IDC_ABOUT_BUTTON, IDC_HELP_BUTTON};
     for (int i = 0; i < 40 && order.size() < ids.size(); ++i, at = at->nextInFocusChain())
         for (int id : ids)
-            if (d.GetDlgItem(id) == at && (at->focusPolicy() & Qt::TabFocus))
-                order.push_back(id);
+            if (d.GetDlgItem(id) == at && (at->focusPolicy() & Qt::TabFocus)) order.push_back(id);
     QCOMPARE(order, ids);
     for (int id : {IDC_ENCRYPT_RADIO, IDC_DECRYPT_RADIO, IDC_SAME_RADIO, IDC_EACHPASS_RADIO})
         QVERIFY(!(d.GetDlgItem(id)->focusPolicy() & Qt::TabFocus));
 }
 
-void MainWindowTest::systemMenuAndIcon()
-{
+void MainWindowTest::systemMenuAndIcon() {
     OpenMain w;
     COmbrixDlg& d = *w.dlg;
     const auto* menu = d.GetSystemMenu();
@@ -191,20 +181,23 @@ void MainWindowTest::systemMenuAndIcon()
     QCOMPARE(COmbrixDlg::IconOrigin({30, 36}, {32, 32}), QPoint(0, 2));  // truncates toward zero
 }
 
-void MainWindowTest::passwordRule_data()
-{
+void MainWindowTest::passwordRule_data() {
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("confirm");
     QTest::addColumn<bool>("enabled");
-    QTest::newRow("same text") << "abc" << "abc" << true;
-    QTest::newRow("letter case differs") << "abc" << "aBc" << false;
-    QTest::newRow("confirmation shorter") << "abcd" << "abc" << false;
-    QTest::newRow("no confirmation") << "abc" << "" << false;
-    QTest::newRow("confirmation typed first") << "" << "abc" << false;
+    QTest::newRow("same text") << "abc"
+                               << "abc" << true;
+    QTest::newRow("letter case differs") << "abc"
+                                         << "aBc" << false;
+    QTest::newRow("confirmation shorter") << "abcd"
+                                          << "abc" << false;
+    QTest::newRow("no confirmation") << "abc"
+                                     << "" << false;
+    QTest::newRow("confirmation typed first") << ""
+                                              << "abc" << false;
 }
 
-void MainWindowTest::passwordRule()
-{
+void MainWindowTest::passwordRule() {
     QFETCH(QString, password);
     QFETCH(QString, confirm);
     QFETCH(bool, enabled);
@@ -225,8 +218,7 @@ void MainWindowTest::passwordRule()
     QVERIFY(hook.Log().empty());
 }
 
-void MainWindowTest::leavingConfirmation()
-{
+void MainWindowTest::leavingConfirmation() {
     ModalHook hook;
     OpenMain w;
     COmbrixDlg& d = *w.dlg;
@@ -257,8 +249,7 @@ void MainWindowTest::leavingConfirmation()
     QCOMPARE(hook.Unscripted(), 0);
 }
 
-void MainWindowTest::passwordModeRadios()
-{
+void MainWindowTest::passwordModeRadios() {
     ModalHook hook;
     OpenMain w;
     COmbrixDlg& d = *w.dlg;
@@ -290,8 +281,7 @@ void MainWindowTest::passwordModeRadios()
     QVERIFY(w.picker->calls.empty());
 }
 
-void MainWindowTest::processRadios()
-{
+void MainWindowTest::processRadios() {
     OpenMain w;
     COmbrixDlg& d = *w.dlg;
     Click(d, IDC_DECRYPT_RADIO);
@@ -301,7 +291,7 @@ void MainWindowTest::processRadios()
     QCOMPARE(d.job().ProcessFlag, 1);
     QVERIFY(Checked(d, IDC_DECRYPT_RADIO) && !Checked(d, IDC_ENCRYPT_RADIO));
     QVERIFY(Checked(d, IDC_SAME_RADIO));  // the other groups are untouched
-    Click(d, IDC_DECRYPT_RADIO);  // again: the picker call repeats
+    Click(d, IDC_DECRYPT_RADIO);          // again: the picker call repeats
     Click(d, IDC_ENCRYPT_RADIO);
     QCOMPARE(d.GetDlgItemText(IDC_SAME_RADIO), std::string("Encrypt All Files into the &Specified Directory"));
     QCOMPARE(d.GetDlgItemText(IDC_RESPECTIVE_RADIO), std::string("Encrypt Files into the &Respective Directories"));
@@ -310,8 +300,7 @@ void MainWindowTest::processRadios()
     QCOMPARE(w.picker->calls, (std::vector<std::string>{"DecryptTypes", "DecryptTypes", "EncryptTypes"}));
 }
 
-void MainWindowTest::destinationRadios()
-{
+void MainWindowTest::destinationRadios() {
     OpenMain w;
     COmbrixDlg& d = *w.dlg;
     const std::string same = d.GetDlgItemText(IDC_SAME_RADIO);
@@ -326,8 +315,7 @@ void MainWindowTest::destinationRadios()
     QVERIFY(!d.IsItemEnabled(IDC_MAIN_BUTTON));
 }
 
-void MainWindowTest::keysEndTheWindow()
-{
+void MainWindowTest::keysEndTheWindow() {
     ModalHook hook;
     {
         OpenMain w;
@@ -369,8 +357,7 @@ void MainWindowTest::keysEndTheWindow()
     QCOMPARE(hook.Unscripted(), 0);
 }
 
-void MainWindowTest::boxesFromButtonsMenuAndF1()
-{
+void MainWindowTest::boxesFromButtonsMenuAndF1() {
     ModalHook hook;
     OpenMain w;
     COmbrixDlg& d = *w.dlg;
@@ -394,16 +381,15 @@ void MainWindowTest::boxesFromButtonsMenuAndF1()
     Click(d, IDC_HELP_BUTTON);
     hook.Answer(IDOK);
     QTest::keyClick(&d, Qt::Key_F1);
-    QCOMPARE(Texts(hook), (std::vector<std::string>{"[About Ombrix]", "[]", "[About Ombrix]", "[]",
-                                                    "[About Ombrix]", "[Ombrix -- Help]", "[Ombrix -- Help]"}));
+    QCOMPARE(Texts(hook), (std::vector<std::string>{"[About Ombrix]", "[]", "[About Ombrix]", "[]", "[About Ombrix]",
+                                                    "[Ombrix -- Help]", "[Ombrix -- Help]"}));
     const auto& menu = hook.Log()[1].items;
     QCOMPARE(menu, (std::vector<std::string>{"Mi&nimize", "&Close\tAlt+F4", "", "&About Ombrix..."}));
     QCOMPARE(hook.Unscripted(), 0);
     QVERIFY(d.IsRunning());
 }
 
-void MainWindowTest::screenshotsWithRealPicker()
-{
+void MainWindowTest::screenshotsWithRealPicker() {
     COmbrixDlg d;
     SetMainWindow(&d);
     d.Open();
@@ -415,8 +401,7 @@ void MainWindowTest::screenshotsWithRealPicker()
     SetMainWindow(nullptr);
 }
 
-void MainWindowTest::encryptThenDecrypt()
-{
+void MainWindowTest::encryptThenDecrypt() {
     QTemporaryDir tmp;
     const std::string root = tmp.path().toStdString();
     QDir().mkpath(tmp.filePath(QStringLiteral("src")));
@@ -474,8 +459,9 @@ void MainWindowTest::encryptThenDecrypt()
     hook.Answer(answer("k3y"));
     hook.Answer(summary);
     Click(d, IDC_MAIN_BUTTON);
-    QCOMPARE(Texts(hook), (std::vector<std::string>{"[Ombrix :  Password]", "[Ombrix :  Password]",
-                                                    "Selected File(s) : 2 , \n Encrypted File(s) : 2, \n Deleted Files : 0 "}));
+    QCOMPARE(Texts(hook),
+             (std::vector<std::string>{"[Ombrix :  Password]", "[Ombrix :  Password]",
+                                       "Selected File(s) : 2 , \n Encrypted File(s) : 2, \n Deleted Files : 0 "}));
     QCOMPARE(hook.Unscripted(), 0);
     QCOMPARE(hook.Log().back().caption, std::string("Completed "));
     QCOMPARE(hook.Log().back().text,
@@ -488,9 +474,9 @@ void MainWindowTest::encryptThenDecrypt()
     QCOMPARE(hook.Log().size(), std::size_t(3));  // the blocked click opened no About box
     QVERIFY(d.IsItemEnabled(IDC_MAIN_BUTTON) && d.IsItemEnabled(IDC_EXIT_BUTTON));
     QCOMPARE(d.Item<ProgressBar>(IDC_FILE_PROGRESS)->Color(), QColor(240, 0, 0));
-    QCOMPARE(picker.calls,
-             (std::vector<std::string>{"TotalFiles", "FileSource(0)", "FileDestination", "FileSource(1)",
-                                       "FileDestination", "DecryptTypes", "EncryptTypes", "summary closed", "ProcessOver"}));
+    QCOMPARE(picker.calls, (std::vector<std::string>{"TotalFiles", "FileSource(0)", "FileDestination", "FileSource(1)",
+                                                     "FileDestination", "DecryptTypes", "EncryptTypes",
+                                                     "summary closed", "ProcessOver"}));
     QVERIFY(QFile::exists(tmp.filePath(QStringLiteral("out/a.kvr"))));
     QVERIFY(QFile::exists(tmp.filePath(QStringLiteral("out/b.kvr"))));
 
@@ -515,22 +501,21 @@ void MainWindowTest::encryptThenDecrypt()
     QVERIFY(seen.buttonsDisabled && seen.barsHiddenAtSummary);
     QCOMPARE(test::ReadBytes(root + "/back/a.txt"), a);
     QCOMPARE(test::ReadBytes(root + "/back/b.bin"), b);
-    QCOMPARE(picker.calls,
-             (std::vector<std::string>{"TotalFiles", "FileSource(0)", "FileDestination", "FileSource(1)",
-                                       "FileDestination", "EncryptTypes", "DecryptTypes", "summary closed", "ProcessOver"}));
+    QCOMPARE(picker.calls, (std::vector<std::string>{"TotalFiles", "FileSource(0)", "FileDestination", "FileSource(1)",
+                                                     "FileDestination", "EncryptTypes", "DecryptTypes",
+                                                     "summary closed", "ProcessOver"}));
     QVERIFY(d.IsItemEnabled(IDC_MAIN_BUTTON) && d.IsItemEnabled(IDC_EXIT_BUTTON));
     QVERIFY(d.IsRunning());
 }
 
-void MainWindowTest::closeDuringBatchWaitsForItsEnd()
-{
+void MainWindowTest::closeDuringBatchWaitsForItsEnd() {
     ModalHook hook;
     OpenMain w;
     COmbrixDlg& d = *w.dlg;
     Click(d, IDC_EACHPASS_RADIO);
     bool stillRunning = false;
     w.picker->onFileSource = [&](std::int32_t) {
-        d.close();     // the close box
+        d.close();  // the close box
         QTest::keyClick(&d, Qt::Key_Escape);
         d.PumpEvents();
         stillRunning = d.IsRunning() && d.BatchRunning();
@@ -545,15 +530,13 @@ void MainWindowTest::closeDuringBatchWaitsForItsEnd()
     QCOMPARE(hook.Log().back().caption, std::string("Completed "));
 }
 
-void MainWindowTest::closeRequestsFromTheWindowSystemWaitForTheBatch_data()
-{
+void MainWindowTest::closeRequestsFromTheWindowSystemWaitForTheBatch_data() {
     QTest::addColumn<bool>("escape");
     QTest::newRow("close box") << false;
     QTest::newRow("Escape") << true;
 }
 
-void MainWindowTest::closeRequestsFromTheWindowSystemWaitForTheBatch()
-{
+void MainWindowTest::closeRequestsFromTheWindowSystemWaitForTheBatch() {
     QFETCH(bool, escape);
     BatchFiles files(3);
     ModalHook hook;
@@ -563,8 +546,7 @@ void MainWindowTest::closeRequestsFromTheWindowSystemWaitForTheBatch()
     TypePassword(d, "pw");
     files.PickInto(*w.picker);
     w.picker->onFileSource = [&](std::int32_t i) {
-        if (i != 0)
-            return;
+        if (i != 0) return;
         // Queued as a window manager's request or a key press arrives, to be
         // picked up whenever the window next looks at its events.
         QWindow* window = d.windowHandle();
@@ -585,14 +567,13 @@ void MainWindowTest::closeRequestsFromTheWindowSystemWaitForTheBatch()
     QVERIFY(!d.IsRunning());
     QCOMPARE(d.Result(), int(IDCANCEL));
     QVERIFY(openAtSummary);
-    QCOMPARE(Texts(hook), (std::vector<std::string>{"Selected File(s) : 3 , \n Encrypted File(s) : 3, \n Deleted Files : 0 "}));
-    for (int i = 0; i < 3; ++i)
-        QVERIFY(files.Encrypted(i));
+    QCOMPARE(Texts(hook),
+             (std::vector<std::string>{"Selected File(s) : 3 , \n Encrypted File(s) : 3, \n Deleted Files : 0 "}));
+    for (int i = 0; i < 3; ++i) QVERIFY(files.Encrypted(i));
     QCOMPARE(w.picker->calls.back(), std::string("ProcessOver"));
 }
 
-void MainWindowTest::windowShowsBusyDuringBatchAndComesBackAsItWas()
-{
+void MainWindowTest::windowShowsBusyDuringBatchAndComesBackAsItWas() {
     BatchFiles files(2);
     ModalHook hook;
     OpenMain w;
@@ -600,14 +581,13 @@ void MainWindowTest::windowShowsBusyDuringBatchAndComesBackAsItWas()
     Click(d, IDC_EACHPASS_RADIO);  // fields off, main button on
     Click(d, IDC_RESPECTIVE_RADIO);
     d.Item<QCheckBox>(IDC_DELETE_CHECK)->setChecked(false);
-    const std::vector<int> inputs{IDC_ENCRYPT_RADIO,  IDC_DECRYPT_RADIO, IDC_SAME_RADIO,    IDC_RESPECTIVE_RADIO,
+    const std::vector<int> inputs{IDC_ENCRYPT_RADIO,  IDC_DECRYPT_RADIO,  IDC_SAME_RADIO,   IDC_RESPECTIVE_RADIO,
                                   IDC_SAMEPASS_RADIO, IDC_EACHPASS_RADIO, IDC_DELETE_CHECK, IDC_PASSWORD_EDIT,
-                                  IDC_CONFIRM_EDIT,   IDC_MAIN_BUTTON,   IDC_EXIT_BUTTON,   IDC_PICKERPANE1,
+                                  IDC_CONFIRM_EDIT,   IDC_MAIN_BUTTON,    IDC_EXIT_BUTTON,  IDC_PICKERPANE1,
                                   IDC_ABOUT_BUTTON,   IDC_HELP_BUTTON};
     const auto states = [&] {
         std::vector<bool> on;
-        for (int id : inputs)
-            on.push_back(d.IsItemEnabled(id));
+        for (int id : inputs) on.push_back(d.IsItemEnabled(id));
         return on;
     };
     const std::vector<bool> before = states();
@@ -615,8 +595,7 @@ void MainWindowTest::windowShowsBusyDuringBatchAndComesBackAsItWas()
     files.PickInto(*w.picker);
     std::vector<bool> during;
     w.picker->onFileSource = [&](std::int32_t i) {
-        if (i != 1)
-            return;
+        if (i != 1) return;
         during = states();
         test::Screenshot(d, "main_busy");
         // Keys, shortcuts and clicks of every kind find nothing to press.
@@ -645,8 +624,7 @@ void MainWindowTest::windowShowsBusyDuringBatchAndComesBackAsItWas()
     QVERIFY(d.IsRunning());
 }
 
-void MainWindowTest::focusShowsFromStartAndComesBackAfterBatch()
-{
+void MainWindowTest::focusShowsFromStartAndComesBackAfterBatch() {
     ModalHook hook;
     COmbrixDlg d;  // with the real picker
     SetMainWindow(&d);
@@ -679,8 +657,7 @@ void MainWindowTest::focusShowsFromStartAndComesBackAfterBatch()
     SetMainWindow(nullptr);
 }
 
-void MainWindowTest::menuKeysReachAbout()
-{
+void MainWindowTest::menuKeysReachAbout() {
     ModalHook hook;
     OpenMain w;
     COmbrixDlg& d = *w.dlg;
@@ -700,8 +677,7 @@ void MainWindowTest::menuKeysReachAbout()
     QVERIFY(help.find("Menu key") != std::string::npos);
 }
 
-void MainWindowTest::arrowKeysChooseWithinEachGroup()
-{
+void MainWindowTest::arrowKeysChooseWithinEachGroup() {
     OpenMain w;
     COmbrixDlg& d = *w.dlg;
     Click(d, IDC_ENCRYPT_RADIO);
@@ -720,8 +696,7 @@ void MainWindowTest::arrowKeysChooseWithinEachGroup()
     QVERIFY(Checked(d, IDC_SAME_RADIO));  // the other groups untouched
 }
 
-void MainWindowTest::screenReaderSeesGroupsFieldsAndBars()
-{
+void MainWindowTest::screenReaderSeesGroupsFieldsAndBars() {
     OpenMain w;
     COmbrixDlg& d = *w.dlg;
     const auto iface = [&](int id) { return QAccessible::queryAccessibleInterface(d.GetDlgItem(id)); };
@@ -753,8 +728,7 @@ void MainWindowTest::screenReaderSeesGroupsFieldsAndBars()
              d.ItemRect(IDC_DECRYPT_RADIO));
 }
 
-void MainWindowTest::barValuesReachScreenReadersDuringBatch()
-{
+void MainWindowTest::barValuesReachScreenReadersDuringBatch() {
     BatchFiles files(3);
     ModalHook hook;
     OpenMain w;
@@ -776,8 +750,7 @@ void MainWindowTest::barValuesReachScreenReadersDuringBatch()
     Click(d, IDC_MAIN_BUTTON);
     QCOMPARE(seen, (std::vector<QString>{"0 of 0..3", "1 of 0..3", "2 of 0..3"}));
     std::vector<int> totals;
-    for (const auto& e : log.Of(total, QAccessible::ValueChanged))
-        totals.push_back(e.value.toInt());
+    for (const auto& e : log.Of(total, QAccessible::ValueChanged)) totals.push_back(e.value.toInt());
     QCOMPARE(totals, (std::vector<int>{0, 1, 2, 3}));  // the new range, then each file
     const auto fileValues = log.Of(file, QAccessible::ValueChanged);
     QVERIFY(fileValues.size() >= 3);
@@ -786,16 +759,14 @@ void MainWindowTest::barValuesReachScreenReadersDuringBatch()
     QCOMPARE(QAccessible::queryAccessibleInterface(file)->text(QAccessible::Value), QStringLiteral("100%"));
 }
 
-void MainWindowTest::summaryBoxHasRoomForItsCaption()
-{
+void MainWindowTest::summaryBoxHasRoomForItsCaption() {
     ModalHook hook;
     OpenMain w;
     COmbrixDlg& d = *w.dlg;
     Click(d, IDC_EACHPASS_RADIO);
     int width = 0, room = 0;
     hook.Answer([&](QWidget* box) {
-        if (!box)
-            return -1;
+        if (!box) return -1;
         box->show();
         width = box->width();
         room = CaptionRoom(box->windowTitle(), box->font());
@@ -809,8 +780,7 @@ void MainWindowTest::summaryBoxHasRoomForItsCaption()
     QVERIFY(width >= room);
 }
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ombrix::dlg::ApplyClassicLook();
     MainWindowTest t;

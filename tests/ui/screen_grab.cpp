@@ -5,8 +5,7 @@
 #include <QScreen>
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: screen_grab FILE.png\n");
         return 2;

@@ -28,12 +28,10 @@ namespace {
 // The program's start-up up to the modal run: the command line read, the
 // window made with the pane the program gives it, then opened.
 struct Started {
-    explicit Started(std::vector<std::string> args)
-    {
+    explicit Started(std::vector<std::string> args) {
         args.insert(args.begin(), "ombrix");
         std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
+        for (std::string& a : args) argv.push_back(a.data());
         const app::CommandLine line = app::ParseCommandLine(int(argv.size()), argv.data());
         dlg = std::make_unique<COmbrixDlg>(app::StartPicker(line.files));
         dlg::SetMainWindow(dlg.get());
@@ -42,11 +40,9 @@ struct Started {
     }
     ~Started() { dlg::SetMainWindow(nullptr); }
 
-    std::vector<std::string> Picks() const
-    {
+    std::vector<std::string> Picks() const {
         std::vector<std::string> picks;
-        for (std::int32_t i = 0; i < pane->TotalFiles(); ++i)
-            picks.push_back(pane->FileSource(i));
+        for (std::int32_t i = 0; i < pane->TotalFiles(); ++i) picks.push_back(pane->FileSource(i));
         return picks;
     }
 
@@ -77,13 +73,9 @@ private:
     QTemporaryDir home_;
 };
 
-void StartupTest::initTestCase()
-{
-    qputenv("HOME", QFile::encodeName(home_.path()));
-}
+void StartupTest::initTestCase() { qputenv("HOME", QFile::encodeName(home_.path())); }
 
-void StartupTest::commandLine_data()
-{
+void StartupTest::commandLine_data() {
     QTest::addColumn<std::vector<std::string>>("args");
     QTest::addColumn<std::vector<std::string>>("files");
     QTest::addColumn<bool>("help");
@@ -100,13 +92,11 @@ void StartupTest::commandLine_data()
     QTest::newRow("unknown") << V{"-x", "a", "--y"} << V{"a"} << false << false << "unknown option '-x'";
 }
 
-void StartupTest::commandLine()
-{
+void StartupTest::commandLine() {
     QFETCH(std::vector<std::string>, args);
     args.insert(args.begin(), "ombrix");
     std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
+    for (std::string& a : args) argv.push_back(a.data());
     const app::CommandLine line = app::ParseCommandLine(int(argv.size()), argv.data());
     QTEST(line.files, "files");
     QTEST(line.help, "help");
@@ -114,8 +104,7 @@ void StartupTest::commandLine()
     QTEST(QString::fromStdString(line.error), "error");
 }
 
-void StartupTest::openWithPicksTheFiles()
-{
+void StartupTest::openWithPicksTheFiles() {
     QTemporaryDir tmp;
     const std::string dir = tmp.path().toStdString();
     test::WriteBytes(dir + "/a.txt", "a");
@@ -141,8 +130,7 @@ void StartupTest::openWithPicksTheFiles()
     test::Screenshot(d, "open_with_two_files");
 }
 
-void StartupTest::openWithFoldersDuplicatesAndManyMisses()
-{
+void StartupTest::openWithFoldersDuplicatesAndManyMisses() {
     QTemporaryDir tmp;
     const std::string dir = tmp.path().toStdString();
     QDir(tmp.path()).mkpath("sub");
@@ -168,8 +156,7 @@ void StartupTest::openWithFoldersDuplicatesAndManyMisses()
     QVERIFY(plain.pane->errorText().isEmpty());
 }
 
-void StartupTest::helpLookupOrder()
-{
+void StartupTest::helpLookupOrder() {
     // An installed tree: <root>/bin/ombrix and <root>/share/ombrix/help.sh, in
     // the layout the install rules use.
     QTemporaryDir root, cwd;
@@ -177,15 +164,13 @@ void StartupTest::helpLookupOrder()
     QDir(root.path()).mkpath(OMBRIX_INSTALL_DATADIR);
     const std::string program = root.path().toStdString() + "/" OMBRIX_INSTALL_BINDIR "/ombrix";
     const std::string installed = root.path().toStdString() + "/" OMBRIX_INSTALL_DATADIR "/help.sh";
-    QCOMPARE(QDir::cleanPath(QString::fromStdString(InstalledHelpFile(program))),
-             QString::fromStdString(installed));
+    QCOMPARE(QDir::cleanPath(QString::fromStdString(InstalledHelpFile(program))), QString::fromStdString(installed));
     InFolder in(cwd.path());
 
     const auto read = [&](bool expectFound) {
         std::string text;
         const bool found = ReadHelpText(InstalledHelpFile(program), text);
-        if (found != expectFound)
-            return std::string("found: ") + (found ? "yes" : "no");
+        if (found != expectFound) return std::string("found: ") + (found ? "yes" : "no");
         return text;
     };
     QCOMPARE(read(false), std::string());  // neither: the viewer shows the not-located text
@@ -198,8 +183,7 @@ void StartupTest::helpLookupOrder()
     QCOMPARE(read(true), std::string("installed\ncopy"));
 }
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ombrix::dlg::ApplyClassicLook();
     StartupTest t;

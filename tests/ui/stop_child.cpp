@@ -38,20 +38,16 @@ class BoxWatch : public QObject {
 public:
     BoxWatch(QWidget* main, std::string text, int signal) : main_(main), text_(std::move(text)), signal_(signal) {}
 
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         auto* w = qobject_cast<QWidget*>(watched);
         if (event->type() == QEvent::Show && w && w->isWindow() && w != main_) {
             std::string shown = dlg::FromQt(w->windowTitle());
-            if (auto* box = qobject_cast<QMessageBox*>(w))
-                shown += ": " + dlg::FromQt(box->text());
+            if (auto* box = qobject_cast<QMessageBox*>(w)) shown += ": " + dlg::FromQt(box->text());
             std::printf("box: %s\n", shown.c_str());
             std::fflush(stdout);
-            if (signal_ && shown.find(text_) != std::string::npos)
-                std::raise(signal_);
+            if (signal_ && shown.find(text_) != std::string::npos) std::raise(signal_);
         }
-        if (event->type() == QEvent::Show && w == main_ && signal_ && text_ == "main")
-            std::raise(signal_);
+        if (event->type() == QEvent::Show && w == main_ && signal_ && text_ == "main") std::raise(signal_);
         return false;
     }
 
@@ -65,8 +61,7 @@ void Click(ui::COmbrixDlg& d, int id) { d.Item<QAbstractButton>(id)->click(); }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     test::InstallHooksFromEnvironment();
     bool each = false, del = false, idle = false;
     std::string boxText;
@@ -97,8 +92,7 @@ int main(int argc, char** argv)
             QTimer::singleShot(0, &window, [&] {
                 picker->paths = files;
                 Click(window, IDC_RESPECTIVE_RADIO);
-                if (del)
-                    Click(window, IDC_DELETE_CHECK);
+                if (del) Click(window, IDC_DELETE_CHECK);
                 if (each) {
                     Click(window, IDC_EACHPASS_RADIO);
                 } else {

@@ -38,7 +38,7 @@ TEST_F(WindowStop, SignalDuringAFileEndsTheWindowWithNothingLostAndNoBox) {
         // The header is the first write, the first block of the body the second.
         RunResult r = Child({"--delete", a, b}, "write:2:raise=" + std::to_string(signal));
         EXPECT_EQ(r.code, 128 + signal) << strsignal(signal);
-        EXPECT_EQ(r.out, "ended\n") << strsignal(signal);  // closed in order, and no box waited for anyone
+        EXPECT_EQ(r.out, "ended\n") << strsignal(signal);    // closed in order, and no box waited for anyone
         EXPECT_EQ(dir.List(), before) << strsignal(signal);  // no output, named or hidden; originals kept
         EXPECT_EQ(ReadFile(a), std::string(kThreeBlocks, 'a'));
     }
@@ -56,10 +56,14 @@ TEST_F(WindowStop, SignalWhileABoxIsOpenClosesItAndTheWindow) {
         // The password prompt of the first file: cancelled, the second never asked.
         {"Password", SIGHUP, {"--each", "--delete", a, b}, "box: Ombrix :  Password\nended\n"},
         // A message box: dismissed, and no further file is started.
-        {"Does Not Exist", SIGTERM, {"--delete", missing, a, b},
+        {"Does Not Exist",
+         SIGTERM,
+         {"--delete", missing, a, b},
          "box: stop_child: The Sorce File '" + missing + "' Does Not Exist\nended\n"},
         // The Replace question: answered No, and the numbered output is not finished.
-        {"Found", SIGTERM, {"--delete", a, b},
+        {"Found",
+         SIGTERM,
+         {"--delete", a, b},
          "box: Replace: In Encripting The File ' " + a + " ' ,' " + (dir / "a.kvr") +
              " ' Found.\nTo Replace The File Press 'YES' , To Create With ' " + (dir / "a1.kvr") +
              " ' Press 'NO' Button\nended\n",

@@ -96,9 +96,7 @@ public:
     }
 
     // The password is stored in the header: exact, byte for byte.
-    bool Unlock(const std::string& password, const std::function<void()>&) override {
-        return password == password_;
-    }
+    bool Unlock(const std::string& password, const std::function<void()>&) override { return password == password_; }
 
     Result Body(const Stream& io) override { return Shift(io, {}, DecodeBody); }
 
@@ -126,8 +124,7 @@ public:
     std::string PasswordRefusal(const std::string& name, const std::string& password) const override {
         if (Contains(password, kPassMark)) return "a .kvr container cannot carry \"!hsm\" in a password";
         // A header that ends beyond what the reader scans could never be read back.
-        if (name.size() + password.size() + 20 > kMaxHeaderScan)
-            return "the password is too long for a .kvr container";
+        if (name.size() + password.size() + 20 > kMaxHeaderScan) return "the password is too long for a .kvr container";
         return {};
     }
 

@@ -106,9 +106,7 @@ container::StoredHeader ParseHeader(const std::string& h) {
     return stored;
 }
 
-std::string StoredName(const std::string& decodedHeader) {
-    return Left(decodedHeader, Find(decodedHeader, kNameMark));
-}
+std::string StoredName(const std::string& decodedHeader) { return Left(decodedHeader, Find(decodedHeader, kNameMark)); }
 
 // Any name a Linux folder can hold, so every file that was encrypted can be
 // restored; none that could lead outside the destination folder.

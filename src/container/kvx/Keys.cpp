@@ -10,8 +10,8 @@
 #include <system_error>
 #include <thread>
 
-#include "container/kvx/Secret.h"
 #include "container/kvx/Seam.h"
+#include "container/kvx/Secret.h"
 
 namespace ombrix::kvx {
 namespace {
@@ -36,8 +36,7 @@ SecretBytes::~SecretBytes() {
 
 KeyCache::Entry::Entry(std::string_view password, const std::array<std::uint8_t, 16>& salt, KdfParams kdf,
                        bool forEncrypt)
-    : salt(salt), kdf(kdf), forEncrypt(forEncrypt), passwordSize(password.size()),
-      secret(kKeySize + password.size()) {
+    : salt(salt), kdf(kdf), forEncrypt(forEncrypt), passwordSize(password.size()), secret(kKeySize + password.size()) {
     if (secret) std::memcpy(secret.data() + kKeySize, password.data(), password.size());
 }
 
@@ -107,8 +106,8 @@ const KeyCache::Entry* KeyCache::Derive(std::string_view password, const std::ar
     int rc = -1;
     RunPumped(
         [&] {
-            rc = crypto_pwhash(e->secret.data(), kKeySize, password.data(), password.size(), salt.data(),
-                               kdf.opsLimit, std::size_t{kdf.memLimitKiB} * 1024, crypto_pwhash_ALG_ARGON2ID13);
+            rc = crypto_pwhash(e->secret.data(), kKeySize, password.data(), password.size(), salt.data(), kdf.opsLimit,
+                               std::size_t{kdf.memLimitKiB} * 1024, crypto_pwhash_ALG_ARGON2ID13);
         },
         pump);
     ++derivations;

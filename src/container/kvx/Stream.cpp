@@ -91,8 +91,8 @@ public:
             return Result::NoResources;
         }
         std::uint64_t filled = 0, written = 0;
-        bool ended = false;   // the input's end was met
-        bool pending = false; // unit `submitted_` is read, but is it the last one?
+        bool ended = false;    // the input's end was met
+        bool pending = false;  // unit `submitted_` is read, but is it the last one?
         for (;;) {
             if (Stop(io)) return Result::Stopped;
             std::uint64_t processed;
@@ -198,9 +198,10 @@ Result Encrypt(KeyCache& keys, std::string_view password, const Stream& io) {
 
     Pipeline pipeline(kChunk, kChunk + kMessageOverhead, [&](Slot& s, bool first) {
         unsigned long long n = 0;
-        crypto_secretstream_xchacha20poly1305_push(
-            st, s.out.get(), &n, s.in.get(), s.inLen, first ? header.data() : nullptr, first ? header.size() : 0,
-            s.last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
+        crypto_secretstream_xchacha20poly1305_push(st, s.out.get(), &n, s.in.get(), s.inLen,
+                                                   first ? header.data() : nullptr, first ? header.size() : 0,
+                                                   s.last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
+                                                          : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
         s.outLen = static_cast<std::size_t>(n);
         return true;
     });

@@ -150,8 +150,8 @@ inline std::string ReferenceHeader(const Fixed& f, const std::string& password) 
                             std::size_t{f.kdf.memLimitKiB} * 1024, crypto_pwhash_ALG_ARGON2ID13),
               0);
     std::string h("\x89KVX\r\n\x1a\n", 8);
-    h += '\x01';               // version
-    h += '\x01';               // Argon2id v1.3
+    h += '\x01';                // version
+    h += '\x01';                // Argon2id v1.3
     h += std::string(2, '\0');  // reserved
     h += Le32(f.kdf.opsLimit) + Le32(f.kdf.memLimitKiB) + f.salt;
     EXPECT_EQ(h.size(), 36u);  // the part the wrap binds

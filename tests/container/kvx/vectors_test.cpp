@@ -34,12 +34,8 @@ TEST(KvxVectors, ContainersComeOutByteForByte) {
     const Fixed f = SomeFixed({2, 16});
     const std::string password = "correct horse battery staple";
     const Vector vectors[] = {
-        {0, "e05fa60e21785f7e"},
-        {1, "996a560b8e7d1d67"},
-        {kChunk - 1, "e9d5d4d6d955ce2e"},
-        {kChunk, "2bab72c93c277b89"},
-        {kChunk + 1, "60898d0a8c4ff5a2"},
-        {3 * kChunk, "3bcea30fb4c79a43"},
+        {0, "e05fa60e21785f7e"},      {1, "996a560b8e7d1d67"},          {kChunk - 1, "e9d5d4d6d955ce2e"},
+        {kChunk, "2bab72c93c277b89"}, {kChunk + 1, "60898d0a8c4ff5a2"}, {3 * kChunk, "3bcea30fb4c79a43"},
     };
     const std::string header = ReferenceHeader(f, password);
     ASSERT_EQ(Pattern(1), "\x42");  // the one-byte vector that docs/kvx-format.md quotes
@@ -47,8 +43,8 @@ TEST(KvxVectors, ContainersComeOutByteForByte) {
         SCOPED_TRACE(v.size);
         const std::string plain = Pattern(v.size);
         const std::string expected = header + ReferenceBody(f, header, StandardChunks(plain));
-        EXPECT_EQ(expected.size(),
-                  kHeaderSize + plain.size() + kMessageOverhead * std::max<std::size_t>(1, (v.size + kChunk - 1) / kChunk));
+        EXPECT_EQ(expected.size(), kHeaderSize + plain.size() +
+                                       kMessageOverhead * std::max<std::size_t>(1, (v.size + kChunk - 1) / kChunk));
         EXPECT_EQ(ShortHash(expected), v.pin);
 
         KeyCache keys(f.kdf);
