@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include <algorithm>
 #include <cstring>
 #include <getopt.h>
 
@@ -7,21 +8,53 @@
 
 namespace ombrix::cli {
 
+namespace {
+
+std::string_view Name(const container::Format& f) { return f.suffix.substr(1); }
+
+// "kvr|kvx"
+std::string FormatNames() {
+    std::string names;
+    for (const container::Format& f : container::Formats()) {
+        if (!names.empty()) names += '|';
+        names += Name(f);
+    }
+    return names;
+}
+
+// The --format lines of the help, one line per format.
+std::string FormatHelp() {
+    std::string option = "      --format " + FormatNames();
+    option.resize(std::max<std::size_t>(option.size() + 1, 28), ' ');
+    std::string text = option + "the container encrypt writes each file into:\n";
+    bool first = true;
+    for (const container::Format& f : container::Formats()) {
+        text += std::string(30, ' ') + std::string(Name(f)) + "  " + std::string(f.label);
+        text += first ? " (the default)\n" : "\n";
+        first = false;
+    }
+    return text + std::string(28, ' ') + "decrypt takes each container's format from its name\n";
+}
+
+}  // namespace
+
 std::string Usage() {
     return "Usage: ombrix-cli encrypt [OPTIONS] FILE...\n"
            "       ombrix-cli decrypt [OPTIONS] FILE...\n"
            "Encrypt files into " +
-           container::SuffixList() +
+           container::SuffixList("or") +
            " containers, or restore them, with a password.\n"
            "\n"
            "  -d, --dest DIR            every output into DIR (the \"specified directory\");\n"
            "                            without it, each output goes into its file's own directory\n"
            "  -p, --password-file F     the one password: the first line of F without its line end\n"
-           "                            (\"-\" reads standard input); an empty first line is the empty password\n"
+           "                            (\"-\" reads standard input); an empty first line is the empty password,\n"
+           "                            which a kvx container refuses\n"
            "      --each                ask for a password for each file (needs a terminal)\n"
            "      --delete              delete each original after its file was processed\n"
            "      --replace ask|yes|no  the answer to the Replace question; default: ask when standard\n"
-           "                            input is a terminal, otherwise no (the numbered alternative)\n"
+           "                            input is a terminal, otherwise no (the numbered alternative)\n" +
+           FormatHelp() +
            "  -q, --quiet               no progress display\n"
            "  -h, --help                usage\n"
            "      --version             \"ombrix-cli 1.0\"\n"
@@ -37,7 +70,7 @@ const char* const kHint = "Try 'ombrix-cli --help'.";
 
 namespace {
 
-enum LongOnly { kEach = 256, kDelete, kReplace, kVersionOpt };
+enum LongOnly { kEach = 256, kDelete, kReplace, kFormat, kVersionOpt };
 
 const option kLong[] = {
     {"dest", required_argument, nullptr, 'd'},
@@ -45,6 +78,7 @@ const option kLong[] = {
     {"each", no_argument, nullptr, kEach},
     {"delete", no_argument, nullptr, kDelete},
     {"replace", required_argument, nullptr, kReplace},
+    {"format", required_argument, nullptr, kFormat},
     {"quiet", no_argument, nullptr, 'q'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersionOpt},
@@ -103,6 +137,10 @@ ParseResult Parse(int argc, char** argv) {
             else if (std::strcmp(optarg, "no") == 0) o.replace = Replace::No;
             else return Error("--replace takes ask, yes or no, not '" + std::string(optarg) + "'");
             break;
+        case kFormat:
+            if (const container::Format* f = container::FindFormat("." + std::string(optarg))) o.format = f->suffix;
+            else return Error("--format takes " + FormatNames() + ", not '" + std::string(optarg) + "'");
+            break;
         case 'q': o.quiet = true; break;
         case 'h': o.help = true; return r;
         case kVersionOpt: o.version = true; return r;
@@ -113,6 +151,8 @@ ParseResult Parse(int argc, char** argv) {
     for (int i = optind; i < n; ++i) o.files.emplace_back(args[i]);
     if (o.files.empty()) return Error("no FILE given");
     if (o.each && o.passwordFile) return Error("--each and --password-file exclude each other");
+    if (o.decrypt && !o.format.empty())
+        return Error("--format is for encrypt: decrypt takes each container's format from its name");
     return r;
 }
 

@@ -20,6 +20,7 @@ struct Options {
     bool each = false;
     bool del = false;
     Replace replace = Replace::Default;
+    std::string format;  // the suffix new containers take (".kvx"); "" for the default
     bool quiet = false;
 };
 

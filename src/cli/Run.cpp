@@ -105,6 +105,7 @@ int Run(int argc, char** argv) {
     settings.passwordMode = o.each ? PasswordMode::EachFile : PasswordMode::OneForAll;
     settings.password = std::move(password);
     settings.deleteOriginals = o.del;
+    settings.format = o.format;
     settings.replace = o.replace == Replace::Yes   ? ReplacePolicy::Yes
                        : o.replace == Replace::Ask ? ReplacePolicy::Ask
                                                    : ReplacePolicy::No;

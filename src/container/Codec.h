@@ -30,10 +30,11 @@ struct Stream {
 
 enum class Result {
     Ok,
-    ReadError,   // io.read failed
-    WriteError,  // io.write failed
-    Stopped,     // io.stop asked to stop
-    Damaged,     // the bytes read cannot be what was written
+    ReadError,    // io.read failed
+    WriteError,   // io.write failed
+    Stopped,      // io.stop asked to stop
+    Damaged,      // the bytes read cannot be what was written
+    NoResources,  // the system refused the memory or thread the codec needs
 };
 
 // Where a number goes when a container's name is taken: stem, number, tail.
@@ -64,6 +65,11 @@ public:
 class Reader {
 public:
     enum class Header { Found, NotContainer, ReadError };
+    enum class Key {
+        Open,
+        Wrong,        // this password does not open it; another may
+        NoResources,  // the system refused what checking the password needs
+    };
 
     virtual ~Reader() = default;
     // Reads the header through read, from the file's first byte.
@@ -76,7 +82,7 @@ public:
     virtual std::int64_t OutputSize(std::int64_t containerSize) const = 0;
     // Whether password opens the container; may be asked again after a wrong
     // one. pump runs now and then while a slow check works.
-    virtual bool Unlock(const std::string& password, const std::function<void()>& pump) = 0;
+    virtual Key Unlock(const std::string& password, const std::function<void()>& pump) = 0;
     // The body (io.read from BodyOffset on), restored to io.write.
     virtual Result Body(const Stream& io) = 0;
 };
@@ -98,6 +104,9 @@ public:
     virtual std::unique_ptr<Writer> NewWriter(const std::string& name, const std::string& password) = 0;
 
     // --- decrypting ---
+    // Why a container of this file name cannot be restored, or "": asked
+    // before the container is opened.
+    virtual std::string ContainerNameRefusal(const std::string&) const { return {}; }
     virtual std::unique_ptr<Reader> NewReader() = 0;
     // What a header text (Reader::HeaderText) holds. containerName is the
     // container's own file name, for formats that take the restored name

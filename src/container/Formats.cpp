@@ -1,12 +1,14 @@
 #include "container/Formats.h"
 
 #include "container/kvr/Kvr.h"
+#include "container/kvx/Kvx.h"
 
 namespace ombrix::container {
 namespace {
 
 constexpr Format kFormats[] = {
-    {kvr::kSuffix, kvr::MakeCodec},
+    {kvr::kSuffix, "compatible, not protected", kvr::MakeCodec},
+    {kvx::kSuffix, "encrypted (Argon2id, XChaCha20-Poly1305)", kvx::MakeCodec},
 };
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -24,10 +26,16 @@ bool EndsIn(std::string_view name, std::string_view suffix) {
 
 std::span<const Format> Formats() { return kFormats; }
 
-std::string SuffixList() {
+const Format* FindFormat(std::string_view suffix) {
+    for (const Format& f : kFormats)
+        if (suffix.size() == f.suffix.size() && EndsIn(suffix, f.suffix)) return &f;
+    return nullptr;
+}
+
+std::string SuffixList(std::string_view conjunction) {
     std::string text;
     for (std::size_t i = 0; i < std::size(kFormats); ++i) {
-        if (i > 0) text += i + 1 == std::size(kFormats) ? " and " : ", ";
+        if (i > 0) text += i + 1 == std::size(kFormats) ? " " + std::string(conjunction) + " " : ", ";
         text += kFormats[i].suffix;
     }
     return text;
@@ -47,6 +55,11 @@ Codec* Codecs::ForExtension(std::string_view ext) {
     for (std::size_t i = 0; i < std::size(kFormats); ++i)
         if (kFormats[i].suffix.substr(1) == ext) return codecs_[i].get();
     return nullptr;
+}
+
+Codec& Codecs::ForNewContainers(std::string_view suffix) {
+    const Format* f = FindFormat(suffix);
+    return f ? *codecs_[static_cast<std::size_t>(f - kFormats)] : Default();
 }
 
 void Codecs::EndBatch() {

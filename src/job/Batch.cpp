@@ -82,7 +82,9 @@ void Job::OnMainButton() {
         picker.DecryptTypes();
     }
 
-    // What the codecs kept for this batch (derived keys) ends with it.
+    // What the codecs kept for this batch (derived keys, the last
+    // container's opened key) ends with it.
+    reader_.reset();
     codecs_.EndBatch();
 
     window_.ShowBar(Bar::File, false);

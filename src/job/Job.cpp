@@ -49,6 +49,8 @@ void ControlValues::Exchange(Job& job, bool toJob) {
     move(job.m_EncriptRadio, encrypt);
     move(job.m_SameRadio, same);
     move(job.m_SamePassRadio, samePass);
+    // The format is the picker's: read, never written back.
+    if (toJob) job.m_Format = format;
 }
 
 NameSplit SplitAtLastDot(const std::string& name) {

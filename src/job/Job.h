@@ -55,6 +55,10 @@ public:
     std::string m_Password;
     std::int32_t m_SameRadio = -1;
     std::int32_t m_SamePassRadio = -1;
+    // The format new containers are written in, by its suffix (".kvx"); ""
+    // or a suffix of no format gives the first of the list. Read from the
+    // picker's choice, never written back to it.
+    std::string m_Format;
 
     // Per-file flags.
     std::int32_t HeaderFlag = 0;
@@ -120,7 +124,7 @@ private:
 // without widgets (the command line, tests). Exchange moves them the way
 // UpdateData does: toJob copies them into the members, otherwise back.
 struct ControlValues {
-    std::string password, confirm;
+    std::string password, confirm, format;
     std::int32_t del = 0, encrypt = 0, same = 0, samePass = 0;
     void Exchange(Job& job, bool toJob);
 };

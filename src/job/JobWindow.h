@@ -60,7 +60,9 @@ class JobWindow : public JobView {
 public:
     // TRUE copies the controls into the job's bound members
     // (m_Confirm, m_Delete, m_EncriptRadio, m_Password, m_SameRadio,
-    // m_SamePassRadio); FALSE copies those members into the controls.
+    // m_SamePassRadio, and m_Format from the picker's format choice where
+    // there is one); FALSE copies those members into the controls, all but
+    // m_Format, which the picker alone sets.
     virtual void UpdateData(Job& job, bool saveAndValidate) = 0;
 };
 

@@ -97,7 +97,7 @@ Source OpenSource(const std::string& path) {
 // write messages differ between the passes only in their capitals.
 class Pass {
 public:
-    const std::string notDone, readError, writeError, stopped;
+    const std::string notDone, readError, writeError, stopped, damaged, noMemory;
 
     Pass(Job& job, const char* verb, const char* reading, const char* writing)
         : notDone(std::string("' ") + job.SFilePath + " ' is not " + verb + " "),
@@ -105,7 +105,9 @@ public:
                     " '. Due to less disk space or bad clusters"),
           writeError(std::string("Error in ") + writing + " ' " + job.DFileCompletePath +
                      " '. Due to less disk space or bad clusters"),
-          stopped(notDone + ": the batch was stopped"), job_(job), bar_(job.Window(), job.PumpInterval) {
+          stopped(notDone + ": the batch was stopped"), damaged(notDone + ": the container is damaged or was altered"),
+          noMemory(notDone + ": there is not enough memory to derive its key"), job_(job),
+          bar_(job.Window(), job.PumpInterval) {
         job_.SFileIdentity = {};
         job_.OutputVerified = false;
     }
@@ -192,8 +194,9 @@ public:
         case Result::ReadError: return Fail(readError);
         case Result::Stopped: return Fail(stopped);
         case Result::WriteError: return Fail(writeError);
-        // What was read cannot be what was written.
-        case Result::Damaged: return Fail(readError);
+        // What was read cannot be what was written: nothing of it is kept.
+        case Result::Damaged: return Fail(damaged);
+        case Result::NoResources: return Fail(noMemory);
         }
         // A regular file whose size changed while it was read is not what was copied.
         struct stat st {};
@@ -306,7 +309,10 @@ void Job::Decryption() {
     std::string candidate;
     if (!pass.Open() || !pass.FirstPassword(candidate)) return;
     const auto pump = [this] { window_.PumpEvents(); };
-    while (!reader_->Unlock(candidate, pump)) {
+    for (;;) {
+        const container::Reader::Key key = reader_->Unlock(candidate, pump);
+        if (key == container::Reader::Key::Open) break;
+        if (key == container::Reader::Key::NoResources) return pass.Fail(pass.noMemory);
         if (!window_.PromptPassword("Failed :( " + SFilePath + " )", candidate)) return pass.Fail(pass.notDone);
     }
 

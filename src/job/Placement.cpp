@@ -49,7 +49,7 @@ void Job::SettingDestinationPath() {
 
     std::string stem, tail;
     if (ProcessFlag == 0) {
-        codec_ = &codecs_.Default();
+        codec_ = &codecs_.ForNewContainers(m_Format);
         container::NameParts name = codec_->ContainerName(SFile, SFileAbName);
         stem = std::move(name.stem);
         tail = std::move(name.tail);

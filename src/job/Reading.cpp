@@ -17,6 +17,10 @@ void Job::CheckEncryptedFile() {
         window_.ShowMessage(notContainer);
         return;
     }
+    if (std::string refusal = codec->ContainerNameRefusal(SFile); !refusal.empty()) {
+        window_.ShowMessage("' " + SFilePath + " ' is not Decrypted : " + refusal);
+        return;
+    }
     HeaderString.clear();
     HeaderLength = 0;
     reader_.reset();

@@ -45,6 +45,7 @@ ControlValues Controls(const BatchSettings& s) {
     c.encrypt = s.process == Process::Decrypt ? 1 : 0;
     c.same = s.destination == Destination::OneFolder ? 0 : 1;
     c.samePass = s.passwordMode == PasswordMode::EachFile ? 1 : 0;
+    c.format = s.format;
     return c;
 }
 

@@ -30,6 +30,9 @@ struct BatchSettings {
     std::string password;  // its own confirmation
     bool deleteOriginals = false;
     ReplacePolicy replace = ReplacePolicy::Ask;
+    // The format new containers are written in, by its suffix (".kvx"); ""
+    // for the default. Decrypting takes each container's from its name.
+    std::string format;
 };
 
 // What the summary counts.

@@ -245,6 +245,66 @@ TEST_F(CliCase, NamesWithControlBytesAreShownEscaped) {
     EXPECT_EQ(option.err, "ombrix-cli: unknown option '--\\x1b]0;owned\\x07'\nTry 'ombrix-cli --help'.\n");
 }
 
+// Once at the cost real containers get: what the program writes by default
+// for .kvx, and reads back.
+TEST_F(CliCase, KvxChosenByFormatRoundTripsAtTheRealCost) {
+    const std::string body = AllBytes();
+    const std::string src = Make("data.bin", body);
+    RunResult enc = Cli({"encrypt", "--format", "kvx", "--delete", "-p", pw, src});
+    EXPECT_EQ(enc.code, 0) << enc.err;
+    EXPECT_EQ(enc.out, Summary(false, 1, 1, 1));
+    EXPECT_EQ(dir.List(), (Files{"data.bin.kvx", "pw"}));
+    const std::string box = ReadFile(dir / "data.bin.kvx");
+    ASSERT_EQ(box.size(), 132 + body.size() + 17);
+    EXPECT_EQ(box.substr(12, 8), std::string("\x03\0\0\0\0\0\x04\0", 8));  // opslimit 3, 262144 KiB
+
+    RunResult dec = Cli({"decrypt", "--delete", "-p", pw, dir / "data.bin.kvx"});
+    EXPECT_EQ(dec.code, 0) << dec.err;
+    EXPECT_EQ(dec.out, Summary(true, 1, 1, 1));
+    EXPECT_EQ(dir.List(), (Files{"data.bin", "pw"}));
+    EXPECT_EQ(ReadFile(dir / "data.bin"), body);
+}
+
+// Cheap keys from here on (the test build of the program).
+TEST_F(CliCase, KvxRefusalsAreToldAndFailTheRun) {
+    const auto cheap = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), OMBRIX_CLI_HOOKED_PATH);
+        RunOptions options;
+        options.env = {"OMBRIX_TEST_KVX_COST=1:8"};
+        return RunProgram(args, options);
+    };
+    const std::string a = Make("a.txt", "A");
+    const std::string empty = Make("empty", "\n");
+    RunResult none = cheap({"encrypt", "--format", "KVX", "-p", empty, a});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_EQ(none.err, "' " + a + " ' is not Encrypted : an empty password protects nothing\n");
+    EXPECT_EQ(dir.List(), (Files{"a.txt", "empty", "pw"}));
+
+    ASSERT_EQ(cheap({"encrypt", "--format", "kvx", "-p", pw, a}).code, 0);
+    const std::string box = ReadFile(dir / "a.txt.kvx");
+    const std::string out = dir.MakeDir("out");
+    WriteFile(dir / "wrong", "S3cret\n");
+    RunResult wrong = cheap({"decrypt", "-p", dir / "wrong", "-d", out, dir / "a.txt.kvx"});
+    EXPECT_EQ(wrong.code, 1);
+    EXPECT_EQ(wrong.err, "' " + (dir / "a.txt.kvx") + " ' is not Decrypted \n");
+
+    std::string altered = box;
+    altered[140] = static_cast<char>(altered[140] ^ 0x40);
+    WriteFile(dir / "B.TXT.KVX", altered);
+    WriteFile(dir / ".kvx", box);
+    RunResult bad =
+        cheap({"decrypt", "--delete", "-p", pw, "-d", out, dir / "B.TXT.KVX", dir / ".kvx", dir / "a.txt.kvx"});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_EQ(bad.out, Summary(true, 3, 1, 1));
+    EXPECT_EQ(bad.err, "' " + (dir / "B.TXT.KVX") +
+                           " ' is not Decrypted : the container is damaged or was altered\n' " + (dir / ".kvx") +
+                           " ' is not Decrypted : its name holds no file name before \".kvx\"\n");
+    EXPECT_EQ(ReadFile(dir / "B.TXT.KVX"), altered);
+    EXPECT_TRUE(Exists(dir / ".kvx"));
+    EXPECT_EQ(ReadFile(out + "/a.txt"), "A");
+    EXPECT_FALSE(Exists(out + "/B.TXT"));
+}
+
 TEST_F(CliCase, UsageErrorsPrintOneLineAndTheHint) {
     const std::string src = Make("a.txt", "A");
     struct Case {
@@ -266,6 +326,10 @@ TEST_F(CliCase, UsageErrorsPrintOneLineAndTheHint) {
         {{"decrypt", src}, "no terminal to ask for the password: give it with -p FILE"},
         {{"encrypt", "--each", src}, "--each needs a terminal to ask on"},
         {{"encrypt", "--replace", "ask", "-p", pw, src}, "--replace ask needs a terminal to ask on"},
+        {{"encrypt", "--format", "gpg", "-p", pw, src}, "--format takes kvr|kvx, not 'gpg'"},
+        {{"encrypt", "--format=.kvx", "-p", pw, src}, "--format takes kvr|kvx, not '.kvx'"},
+        {{"decrypt", "--format", "kvx", "-p", pw, src},
+         "--format is for encrypt: decrypt takes each container's format from its name"},
     };
     const Files before = dir.List();
     for (auto& k : cases) {
@@ -284,6 +348,8 @@ TEST_F(CliCase, HelpAndVersionGoToStandardOutput) {
         EXPECT_EQ(r.code, 0);
         EXPECT_EQ(r.out.rfind("Usage: ombrix-cli encrypt [OPTIONS] FILE...\n", 0), 0u) << r.out;
         EXPECT_NE(r.out.find("--replace ask|yes|no"), std::string::npos);
+        EXPECT_NE(r.out.find("--format kvr|kvx"), std::string::npos);
+        EXPECT_NE(r.out.find("kvx  encrypted (Argon2id, XChaCha20-Poly1305)"), std::string::npos);
         EXPECT_EQ(r.err, "");
     }
     RunResult v = Cli({"--version"});

@@ -51,6 +51,31 @@ TEST_F(TerminalCase, TypedPasswordIsNotEchoedAndAWrongOneIsAskedAgain) {
     EXPECT_NE(shown.find(Crlf(Summary(true, 1, 1, 0))), std::string::npos) << shown;
 }
 
+// A .kvx container asks again after a wrong password the same way (the test
+// build of the program, with cheap keys).
+TEST_F(TerminalCase, KvxWrongPasswordIsAskedForAgain) {
+    Make("a.txt", "kvx text");
+    RunOptions cheap;
+    cheap.env = {"OMBRIX_TEST_KVX_COST=1:8"};
+    ASSERT_EQ(RunProgram({OMBRIX_CLI_HOOKED_PATH, "encrypt", "--format", "kvx", "-p", pw, dir / "a.txt"}, cheap).code,
+              0);
+    dir.MakeDir("out");
+    PtyChild p(
+        {"/usr/bin/env", "OMBRIX_TEST_KVX_COST=1:8", OMBRIX_CLI_HOOKED_PATH, "decrypt", "-q", "-d", "out", "a.txt.kvx"},
+        dir.path());
+    const std::string failed = "Failed :( " + (dir / "a.txt.kvx") + " )\r\n";
+    ASSERT_TRUE(p.Expect("Password: "));
+    p.Send("wrong\n");
+    for (auto guess : {"still wrong\n", "nope\n"}) {
+        ASSERT_TRUE(p.Expect(failed + "Password: ")) << p.Output();
+        p.Send(guess);
+    }
+    ASSERT_TRUE(p.Expect(failed + "Password: ")) << p.Output();
+    p.Send("s3cret\n");
+    EXPECT_EQ(p.Wait(), 0) << p.Output();
+    EXPECT_EQ(ReadFile(dir / "out/a.txt"), "kvx text");
+}
+
 TEST_F(TerminalCase, EndOfInputAtTheRetryCancelsTheFile) {
     Make("a.txt", "A");
     EncryptTyped("right");

@@ -15,10 +15,6 @@ protected:
         auto it = std::find(w.events.begin(), w.events.end(), from);
         return Texts(it, w.events.end());
     }
-    static std::string Summary(bool decrypt, int selected, int done, int deleted) {
-        return "Selected File(s) : " + std::to_string(selected) + " , \n " + (decrypt ? "Decrypted" : "Encrypted") +
-               " File(s) : " + std::to_string(done) + ", \n Deleted Files : " + std::to_string(deleted) + " ";
-    }
 };
 
 TEST_F(BatchTest, EncryptBatchWithDeleteKeepsTheOriginalThatFailed) {

@@ -19,7 +19,8 @@ TEST_F(RunBatchTest, StartsAsTheWindowDoesThenRunsTheBatchWithTheSettings) {
     w.picker.destination = out;
     w.events.clear();
     const int updates = w.updates;
-    settings = {Process::Encrypt, Destination::OneFolder, PasswordMode::OneForAll, "secret", true, ReplacePolicy::Ask};
+    settings = {
+        Process::Encrypt, Destination::OneFolder, PasswordMode::OneForAll, "secret", true, ReplacePolicy::Ask, {}};
     // While it runs, the view knows the job whose files the texts name.
     std::vector<std::string> attachedAt;
     w.onBox = [&](const Box&) { attachedAt.push_back(w.attached ? w.attached->SFilePath : "none"); };

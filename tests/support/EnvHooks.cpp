@@ -9,14 +9,15 @@
 #include <unistd.h>
 
 #include "container/FileIO.h"
+#include "container/kvx/Seam.h"
 
 namespace ombrix::test {
 namespace {
 
 using fsio::Op;
 
-[[noreturn]] void Malformed(const std::string& entry) {
-    std::fprintf(stderr, "OMBRIX_TEST_AT: cannot use '%s'\n", entry.c_str());
+[[noreturn]] void Malformed(const std::string& entry, const char* variable = "OMBRIX_TEST_AT") {
+    std::fprintf(stderr, "%s: cannot use '%s'\n", variable, entry.c_str());
     std::exit(99);
 }
 
@@ -50,9 +51,18 @@ void Install(const std::string& entry) {
     }
 }
 
+void SetKvxCost(const std::string& value) {
+    unsigned ops = 0, kib = 0;
+    char end = 0;
+    if (std::sscanf(value.c_str(), "%u:%u%c", &ops, &kib, &end) != 2 || !kvx::Acceptable({ops, kib}))
+        Malformed(value, "OMBRIX_TEST_KVX_COST");
+    kvx::seam::SetNewContainerCost({ops, kib});
+}
+
 }  // namespace
 
 void InstallHooksFromEnvironment() {
+    if (const char* cost = std::getenv("OMBRIX_TEST_KVX_COST")) SetKvxCost(cost);
     const char* spec = std::getenv("OMBRIX_TEST_AT");
     if (!spec) return;
     std::istringstream in(spec);

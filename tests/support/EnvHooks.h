@@ -8,6 +8,10 @@
 //   raise=SIG    the process raises signal number SIG just before that call
 //   fail=ERRNO   that call fails with errno number ERRNO
 //   create=PATH  a file PATH is created just before that call
+//
+// OMBRIX_TEST_KVX_COST=OPS:KIB writes new .kvx containers at that key
+// derivation cost (opslimit, memlimit in KiB) instead of the real one, so
+// tests stay fast.
 #pragma once
 
 namespace ombrix::test {

@@ -52,6 +52,12 @@ protected:
     // One batch with `settings`, as the command line runs it.
     BatchCounts Batch() { return RunBatch(w, settings); }
 
+    // The summary box's text.
+    static std::string Summary(bool decrypt, int selected, int done, int deleted) {
+        return "Selected File(s) : " + std::to_string(selected) + " , \n " + (decrypt ? "Decrypted" : "Encrypted") +
+               " File(s) : " + std::to_string(done) + ", \n Deleted Files : " + std::to_string(deleted) + " ";
+    }
+
     TempDir dir;
     ScriptedWindow w;
     Job job{w};

@@ -96,7 +96,9 @@ public:
     }
 
     // The password is stored in the header: exact, byte for byte.
-    bool Unlock(const std::string& password, const std::function<void()>&) override { return password == password_; }
+    Key Unlock(const std::string& password, const std::function<void()>&) override {
+        return password == password_ ? Key::Open : Key::Wrong;
+    }
 
     Result Body(const Stream& io) override { return Shift(io, {}, DecodeBody); }
 

@@ -17,6 +17,7 @@ namespace ombrix::kvx {
 namespace {
 
 std::atomic<int> derivations{0};
+std::function<void()> onDerive;
 
 }  // namespace
 
@@ -106,6 +107,7 @@ const KeyCache::Entry* KeyCache::Derive(std::string_view password, const std::ar
     int rc = -1;
     RunPumped(
         [&] {
+            if (onDerive) onDerive();
             rc = crypto_pwhash(e->secret.data(), kKeySize, password.data(), password.size(), salt.data(), kdf.opsLimit,
                                std::size_t{kdf.memLimitKiB} * 1024, crypto_pwhash_ALG_ARGON2ID13);
         },
@@ -120,6 +122,7 @@ namespace seam {
 namespace {
 
 std::function<void(std::uint8_t*, std::size_t)> scripted;
+KdfParams newContainerCost = kModerate;
 
 const char* Name() { return "ombrix-scripted"; }
 
@@ -139,6 +142,15 @@ randombytes_implementation scriptable = {Name, Random, nullptr, nullptr, Fill, n
 }  // namespace
 
 int Derivations() { return derivations.load(); }
+
+void SetNewContainerCost(KdfParams cost) {
+    if (!Acceptable(cost)) throw std::invalid_argument("key derivation cost out of the readable range");
+    newContainerCost = cost;
+}
+
+KdfParams NewContainerCost() { return newContainerCost; }
+
+void SetOnDerive(std::function<void()> hook) { onDerive = std::move(hook); }
 
 void SetRandom(std::function<void(std::uint8_t*, std::size_t)> fill) {
     // After the library's own start-up, which takes random bytes of its own.

@@ -15,6 +15,10 @@
 #include <string_view>
 #include <vector>
 
+namespace ombrix::container {
+class Codec;
+}
+
 namespace ombrix::kvx {
 
 inline constexpr std::string_view kSuffix = ".kvx";
@@ -155,5 +159,9 @@ private:
 
 // ReadHeader, Unlock and Body in one go.
 Result Decrypt(KeyCache& keys, std::string_view password, const Stream& io);
+
+// The format behind the job's codec interface: one key cache per batch,
+// at the cost seam::NewContainerCost() gives when the batch begins.
+std::unique_ptr<container::Codec> MakeCodec();
 
 }  // namespace ombrix::kvx

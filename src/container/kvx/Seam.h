@@ -6,10 +6,21 @@
 #include <cstdint>
 #include <functional>
 
+#include "container/kvx/Kvx.h"
+
 namespace ombrix::kvx::seam {
 
 // Argon2id runs since the program started.
 int Derivations();
+
+// The cost the codec writes new containers with, from the next batch on:
+// kModerate unless a test chose a cheaper one (which must be Acceptable).
+void SetNewContainerCost(KdfParams cost);
+KdfParams NewContainerCost();
+
+// Runs on the deriving thread as each Argon2id run begins: a test can ask
+// for a stop there, or hold the derivation until the window has painted.
+void SetOnDerive(std::function<void()> hook);
 
 // Every random byte libsodium hands out comes from fill from now on; an empty
 // function gives the system's randomness back. The codec asks, in this
