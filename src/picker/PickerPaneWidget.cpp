@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QCompleter>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -238,6 +239,22 @@ void PickerPaneWidget::buildUi() {
     m_pickList->setAccessibleName("Picked files");
     m_pickList->installEventFilter(this);
 
+    // The format of new containers: what each protects, said plainly.
+    m_formatLabel = new QLabel("Container f&ormat:", this);
+    m_format = new QComboBox(this);
+    m_format->setObjectName("format");
+    m_format->setAccessibleName("Container format");
+    m_format->setToolTip("The container each encrypted file is written in");
+    for (const container::Format& f : container::Formats()) {
+        const QString suffix = QString::fromUtf8(f.suffix.data(), qsizetype(f.suffix.size()));
+        m_format->addItem(suffix + " \u2013 " + QString::fromUtf8(f.label.data(), qsizetype(f.label.size())), suffix);
+    }
+    m_format->setCurrentIndex(0);
+    // Narrow panes cut the label, not the layout; the open list shows it whole.
+    m_format->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_format->setMinimumContentsLength(12);
+    m_formatLabel->setBuddy(m_format);
+
     m_destLabel = new QLabel("Destination folder:", this);
     m_dest = new QLineEdit(this);
     m_dest->setObjectName("destination");
@@ -265,6 +282,8 @@ void PickerPaneWidget::buildUi() {
     pickBar->addWidget(m_clear);
     top->addLayout(pickBar);
     top->addWidget(m_pickList, 1);
+    top->addWidget(m_formatLabel);
+    top->addWidget(m_format);
     top->addWidget(m_destLabel);
     auto* destRow = new QHBoxLayout;
     destRow->setSpacing(3);
@@ -278,7 +297,8 @@ void PickerPaneWidget::buildUi() {
     QWidget::setTabOrder(m_add, m_pickList);
     QWidget::setTabOrder(m_pickList, m_remove);
     QWidget::setTabOrder(m_remove, m_clear);
-    QWidget::setTabOrder(m_clear, m_dest);
+    QWidget::setTabOrder(m_clear, m_format);
+    QWidget::setTabOrder(m_format, m_dest);
     QWidget::setTabOrder(m_dest, m_browse);
 
     connect(m_location, &QLineEdit::returnPressed, this, &PickerPaneWidget::goToLocation);
@@ -325,6 +345,8 @@ void PickerPaneWidget::EncryptTypes() {
     updateModeLabel();
     markPicks();
 }
+
+std::string PickerPaneWidget::ChosenFormat() const { return m_format->currentData().toString().toStdString(); }
 
 void PickerPaneWidget::DisableDestination() { setDestinationEnabled(false); }
 
@@ -617,6 +639,9 @@ void PickerPaneWidget::updateModeLabel() {
         m_mode->setText("<b>Encrypt</b> \u2013 listing all files");
         m_mode->setStyleSheet("QLabel { background: #dbe8f6; color: #10325a; padding: 2px 4px; }");
     }
+    // Decrypting takes each container's format from its name.
+    m_formatLabel->setVisible(!m_decrypt);
+    m_format->setVisible(!m_decrypt);
 }
 
 void PickerPaneWidget::restoreDestinationIfEmpty() {

@@ -2,6 +2,7 @@
 // several of them, and choose the destination folder.
 #pragma once
 
+#include "picker/FormatChoice.h"
 #include "picker/PickerPane.h"
 
 #include <QByteArray>
@@ -9,6 +10,7 @@
 #include <QWidget>
 #include <vector>
 
+class QComboBox;
 class QCompleter;
 class QLabel;
 class QLineEdit;
@@ -26,7 +28,7 @@ class LiveLabel;
 }
 class ListingModel;
 
-class PickerPaneWidget : public QWidget, public C_PickerPane {
+class PickerPaneWidget : public QWidget, public C_PickerPane, public FormatChoice {
     Q_OBJECT
 public:
     explicit PickerPaneWidget(QWidget* parent = nullptr);
@@ -41,6 +43,10 @@ public:
     void DisableDestination() override;
     void EnableDestination() override;
     void ProcessOver() override;
+
+    // FormatChoice: shown in Encrypt mode only; the first format of the list
+    // at start-up.
+    std::string ChosenFormat() const override;
 
     // Opens a folder; on failure the reason shows in the pane, the current
     // listing stays and false is returned.
@@ -117,6 +123,8 @@ private:
     QToolButton* m_remove = nullptr;
     QToolButton* m_clear = nullptr;
     QListWidget* m_pickList = nullptr;
+    QLabel* m_formatLabel = nullptr;
+    QComboBox* m_format = nullptr;
     QLabel* m_destLabel = nullptr;
     QLineEdit* m_dest = nullptr;
     QToolButton* m_browse = nullptr;

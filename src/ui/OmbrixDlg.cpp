@@ -4,6 +4,7 @@
 #include "ui/AboutDlg.h"
 #include "ui/Resource.h"
 
+#include "picker/FormatChoice.h"
 #include "picker/PickerPaneWidget.h"
 
 #include <QCoreApplication>
@@ -104,6 +105,9 @@ void COmbrixDlg::DoDataExchange(DataExchange& dx) {
     DDX_Text(dx, IDC_PASSWORD_EDIT, job_.m_Password);
     DDX_Radio(dx, IDC_SAME_RADIO, job_.m_SameRadio);
     DDX_Radio(dx, IDC_SAMEPASS_RADIO, job_.m_SamePassRadio);
+    // The pane's format choice is read, never written: the pane alone sets it.
+    if (auto* choice = dynamic_cast<const FormatChoice*>(GetDlgItem(IDC_PICKERPANE1)); choice && dx.save)
+        job_.m_Format = choice->ChosenFormat();
 }
 
 bool COmbrixDlg::OnInitDialog() {

@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
 #include <QCompleter>
 #include <QDialog>
 #include <QDir>
@@ -505,8 +506,8 @@ private slots:
             order << QApplication::focusWidget()->objectName();
         }
 
-        QCOMPARE(order, (QStringList{"location", "up", "listing", "add", "picks", "remove", "clear", "destination",
-                                     "browse", ""}));
+        QCOMPARE(order, (QStringList{"location", "up", "listing", "add", "picks", "remove", "clear", "format",
+                                     "destination", "browse", ""}));
         pane->setFocus();
         QCOMPARE(QApplication::focusWidget()->objectName(), QString("location"));
     }
@@ -586,6 +587,59 @@ private slots:
         m_pane->EncryptTypes();
         QCOMPARE(marked(), (QList<bool>{false, false, false, false}));
         QVERIFY(!pickList()->item(1)->toolTip().contains("Not a container"));
+    }
+
+    // Both container formats are listed and taken, by name, in any case;
+    // only other files are marked.
+    void decryptModeListsAndMarksBothFormats() {
+        const char* names[] = {"a.kvr", "b.KVX", "c.txt.kvx", "d.Kvx", "plain.txt", "e.kvx.txt", "kvx", ".kvx"};
+        for (const char* n : names) touch(n);
+        m_pane->openFolder(dir());
+        m_pane->addPicks({bytes(dir("c.txt.kvx")), bytes(dir("plain.txt")), bytes(dir("a.kvr")), bytes(dir("b.KVX"))});
+        m_pane->DecryptTypes();
+        QVERIFY(part<QLabel>("mode")->text().contains(".kvr and .kvx containers"));
+        QCOMPARE(listed(), (QStringList{"a.kvr", "b.KVX", "c.txt.kvx", "d.Kvx"}));
+        QList<bool> marked;
+        for (int r = 0; r < pickList()->count(); ++r)
+            marked << pickList()->item(r)->data(PickerPaneWidget::NotContainerRole).toBool();
+        QCOMPARE(marked, (QList<bool>{false, true, false, false}));
+        m_pane->resize(330, 460);
+        m_pane->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pane.get()));
+        saveShot(m_pane.get(), "picker-decrypt-both-formats.png");
+    }
+
+    // The format of new containers: .kvr first and chosen at start, each
+    // labelled for what it protects, offered in Encrypt mode only, and kept
+    // as chosen through mode changes and the end of a batch.
+    void formatChoiceShowsInEncryptModeOnly() {
+        auto* format = part<QComboBox>("format");
+        m_pane->resize(330, 460);
+        m_pane->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pane.get()));
+        QCOMPARE(format->count(), 2);
+        QCOMPARE(format->itemText(0), QString(".kvr \u2013 compatible, not protected"));
+        QCOMPARE(format->itemText(1), QString(".kvx \u2013 encrypted (Argon2id, XChaCha20-Poly1305)"));
+        QCOMPARE(m_pane->ChosenFormat(), std::string(".kvr"));
+        QVERIFY(format->isVisible());
+        QCOMPARE(format->accessibleName(), QString("Container format"));
+
+        format->setFocus();
+        QTest::keyClick(format, Qt::Key_Down);
+        QCOMPARE(m_pane->ChosenFormat(), std::string(".kvx"));
+        saveShot(m_pane.get(), "picker-encrypt-format-kvx.png");
+
+        m_pane->EncryptTypes();
+        m_pane->DecryptTypes();
+        QVERIFY(!format->isVisible());
+        m_pane->ProcessOver();
+        m_pane->DecryptTypes();
+        m_pane->EncryptTypes();
+        QVERIFY(format->isVisible());
+        QCOMPARE(m_pane->ChosenFormat(), std::string(".kvx"));
+        // A fresh pane starts at .kvr again: nothing persists.
+        PickerPaneWidget fresh;
+        QCOMPARE(fresh.ChosenFormat(), std::string(".kvr"));
     }
 
     void errorsAndThePickCountAreAnnounced() {

@@ -3,14 +3,19 @@
 #include "AccessLog.h"
 #include "Support.h"
 
+#include "container/kvx/Kvx.h"
+#include "container/kvx/Seam.h"
 #include "dlgkit/Look.h"
 #include "dlgkit/Modal.h"
+#include "picker/PickerPaneWidget.h"
 #include "ui/OmbrixDlg.h"
 #include "ui/Resource.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -22,6 +27,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <qpa/qwindowsysteminterface.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 using namespace ombrix;
 using namespace ombrix::dlg;
@@ -91,6 +100,7 @@ private slots:
     void boxesFromButtonsMenuAndF1();
     void screenshotsWithRealPicker();
     void encryptThenDecrypt();
+    void kvxChosenInThePaneRoundTripsWhileTheWindowPaints();
     void closeDuringBatchWaitsForItsEnd();
     void closeRequestsFromTheWindowSystemWaitForTheBatch_data();
     void closeRequestsFromTheWindowSystemWaitForTheBatch();
@@ -506,6 +516,107 @@ void MainWindowTest::encryptThenDecrypt() {
                                                      "summary closed", "ProcessOver"}));
     QVERIFY(d.IsItemEnabled(IDC_MAIN_BUTTON) && d.IsItemEnabled(IDC_EXIT_BUTTON));
     QVERIFY(d.IsRunning());
+}
+
+// The real pane's format choice reaches the job when files are placed; the
+// window keeps handling its events while each key is derived.
+void MainWindowTest::kvxChosenInThePaneRoundTripsWhileTheWindowPaints() {
+    QTemporaryDir tmp;
+    const std::string root = tmp.path().toStdString();
+    for (auto sub : {"src", "out", "back"}) QDir().mkpath(tmp.filePath(QString::fromLatin1(sub)));
+    const std::string a = "plain text\n", b = std::string(3 << 20, 'b') + "end", c = "the old format";
+    test::WriteBytes(root + "/src/a.txt", a);
+    test::WriteBytes(root + "/src/b.bin", b);
+    test::WriteBytes(root + "/src/c.txt", c);
+
+    kvx::seam::SetNewContainerCost({1, 8});
+    // Each derivation waits until the window has handled an event posted
+    // when it began: only a window that keeps pumping lets it go on.
+    std::atomic<int> derivations{0}, pumpedDuring{0};
+    kvx::seam::SetOnDerive([&] {
+        ++derivations;
+        auto seen = std::make_shared<std::atomic<bool>>(false);
+        QMetaObject::invokeMethod(
+            qApp, [seen] { *seen = true; }, Qt::QueuedConnection);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!*seen && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (*seen) ++pumpedDuring;
+    });
+
+    ModalHook hook;
+    COmbrixDlg d;
+    SetMainWindow(&d);
+    d.Open();
+    auto* pane = dynamic_cast<PickerPaneWidget*>(d.GetDlgItem(IDC_PICKERPANE1));
+    QVERIFY(pane);
+    auto* format = pane->findChild<QComboBox*>("format");
+    auto* dest = pane->findChild<QLineEdit*>("destination");
+    QVERIFY(format && dest && format->isVisible());
+    dest->setText(tmp.filePath("out"));
+    TypePassword(d, "k3y");
+    // Runs a batch whose summary must read `text`.
+    const auto batch = [&](const char* text) {
+        hook.Answer(IDOK);
+        Click(d, IDC_MAIN_BUTTON);
+        QCOMPARE(hook.Log().back().text, std::string(text));
+        QCOMPARE(hook.Unscripted(), 0);
+    };
+
+    // The default is .kvr, then .kvx chosen in the pane.
+    pane->addPicks({QByteArray::fromStdString(root + "/src/c.txt")});
+    batch("Selected File(s) : 1 , \n Encrypted File(s) : 1, \n Deleted Files : 0 ");
+    QVERIFY(QFile::exists(tmp.filePath("out/c.kvr")));
+    QCOMPARE(derivations.load(), 0);
+
+    format->setFocus();
+    QTest::keyClick(format, Qt::Key_Down);
+    QCOMPARE(format->currentData().toString(), QString(".kvx"));
+    pane->addPicks({QByteArray::fromStdString(root + "/src/a.txt"), QByteArray::fromStdString(root + "/src/b.bin")});
+    pane->openFolder(tmp.filePath("src"));
+    test::Screenshot(d, "main_encrypt_kvx");
+    batch("Selected File(s) : 2 , \n Encrypted File(s) : 2, \n Deleted Files : 0 ");
+    QVERIFY(QFile::exists(tmp.filePath("out/a.txt.kvx")));
+    QVERIFY(QFile::exists(tmp.filePath("out/b.bin.kvx")));
+    QCOMPARE(derivations.load(), 1);  // one password, one key for the batch
+    QCOMPARE(pumpedDuring.load(), 1);
+
+    // Decrypting both formats, a prompt for each file, a wrong password first.
+    Click(d, IDC_DECRYPT_RADIO);
+    Click(d, IDC_EACHPASS_RADIO);
+    QVERIFY(!format->isVisible());
+    dest->setText(tmp.filePath("back"));
+    pane->openFolder(tmp.filePath("out"));
+    pane->addPicks({QByteArray::fromStdString(root + "/out/a.txt.kvx"),
+                    QByteArray::fromStdString(root + "/out/b.bin.kvx"),
+                    QByteArray::fromStdString(root + "/out/c.kvr")});
+    pane->layout()->activate();  // the format row's room goes to the lists before the event loop runs
+    test::Screenshot(d, "main_decrypt_both_formats");
+    std::vector<std::string> labels;
+    const auto answer = [&](const char* password) {
+        hook.Answer([&, password](QWidget* box) {
+            auto* p = static_cast<Dialog*>(box);
+            labels.push_back(p->Item<QLabel>(IDC_FILE_LABEL)->text().toStdString());
+            QTest::keyClicks(p->Item<QLineEdit>(IDC_PASS_EDIT), password);
+            QTest::keyClicks(p->Item<QLineEdit>(IDC_REPEAT_EDIT), password);
+            QTest::mouseClick(p->GetDlgItem(IDOK), Qt::LeftButton);
+            return int(IDCANCEL);
+        });
+    };
+    for (auto p : {"wrong", "k3y", "k3y", "k3y"}) answer(p);
+    batch("Selected File(s) : 3 , \n Decrypted File(s) : 3, \n Deleted Files : 0 ");
+    QCOMPARE(labels,
+             (std::vector<std::string>{"File --> " + root + "/out/a.txt.kvx", "Failed :( " + root + "/out/a.txt.kvx )",
+                                       "File --> " + root + "/out/b.bin.kvx", "File --> " + root + "/out/c.kvr"}));
+    QCOMPARE(test::ReadBytes(root + "/back/a.txt"), a);
+    QCOMPARE(test::ReadBytes(root + "/back/b.bin"), b);
+    QCOMPARE(test::ReadBytes(root + "/back/c.txt"), c);
+    QCOMPARE(derivations.load(), 3);  // the wrong guess, then the right password once
+    QCOMPARE(pumpedDuring.load(), 3);
+
+    kvx::seam::SetOnDerive({});
+    kvx::seam::SetNewContainerCost(kvx::kModerate);
+    SetMainWindow(nullptr);
 }
 
 void MainWindowTest::closeDuringBatchWaitsForItsEnd() {
