@@ -1,6 +1,8 @@
 // Encrypting and decrypting a stream. The caller's thread reads and writes
 // (its callbacks are single-threaded), one worker runs the cryptography, and
-// a few chunk slots let reading, cryptography and writing overlap.
+// a few chunk slots let reading, cryptography and writing overlap. An input
+// of one chunk needs no worker.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -8,6 +10,7 @@
 #include <sodium.h>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "container/kvx/Secret.h"
 
@@ -44,30 +47,66 @@ long long Fill(const Stream& io, std::uint8_t* buf, std::size_t n, bool* ended) 
     return static_cast<long long>(got);
 }
 
+// Chunk buffers outlive a file, wiped, so that a batch of small files does
+// not ask the system for 8 MiB of fresh memory per file.
+class BufferPool {
+public:
+    static constexpr std::size_t kSize = kChunk + kMessageOverhead;  // the larger unit
+
+    std::unique_ptr<std::uint8_t[]> Take() {
+        std::lock_guard lock(m_);
+        if (free_.empty()) return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[kSize]);
+        auto b = std::move(free_.back());
+        free_.pop_back();
+        return b;
+    }
+    // b must have been wiped.
+    void Give(std::unique_ptr<std::uint8_t[]> b) {
+        std::lock_guard lock(m_);
+        if (b && free_.size() < kKept) free_.push_back(std::move(b));
+    }
+
+private:
+    static constexpr std::size_t kKept = 2 * kSlots;
+    std::mutex m_;
+    std::vector<std::unique_ptr<std::uint8_t[]>> free_;
+};
+
+BufferPool& Buffers() {
+    static BufferPool pool;
+    return pool;
+}
+
 struct Slot {
     std::unique_ptr<std::uint8_t[]> in, out;
     std::size_t inLen = 0, outLen = 0;
+    // The most each buffer ever held: what is wiped at the end. Wiping
+    // whole buffers would cost a small file 8 MiB of page faults.
+    std::size_t inUsed = 0, outUsed = 0;
     bool last = false;  // the input ends right after this unit
 };
 
-// One unit's input to its output, on the worker; false when it does not verify.
+// One unit's input to its output, on the worker (or on the caller's thread
+// when the input is that one unit); false when it does not verify.
 using Transform = std::function<bool(Slot& slot, bool first)>;
 
 // Units of the input go in order through the slots: read by the caller's
 // thread, transformed by the worker, written by the caller's thread. A unit is
-// handed to the worker only once the next read has shown whether it is the
-// last one; only the first unit may be empty.
+// handed on only once the next read has shown whether it is the last one;
+// only the first unit may be empty.
 class Pipeline {
 public:
     Pipeline(std::size_t inUnit, std::size_t outUnit, Transform transform)
         : inUnit_(inUnit), outUnit_(outUnit), transform_(std::move(transform)) {
+        static_assert(kChunk <= BufferPool::kSize);
         for (auto& s : slots_) {
-            s.in.reset(new std::uint8_t[inUnit]);
-            s.out.reset(new std::uint8_t[outUnit]);
+            s.in = Buffers().Take();
+            s.out = Buffers().Take();
         }
     }
 
-    // Stops and joins the worker, and wipes the contents from the slots.
+    // Stops and joins the worker, and wipes the contents from the slots (the
+    // worker's writes to them happen before the join).
     ~Pipeline() {
         if (worker_.joinable()) {
             {
@@ -78,18 +117,15 @@ public:
             worker_.join();
         }
         for (auto& s : slots_) {
-            sodium_memzero(s.in.get(), inUnit_);
-            sodium_memzero(s.out.get(), outUnit_);
+            sodium_memzero(s.in.get(), s.inUsed);
+            sodium_memzero(s.out.get(), s.outUsed);
+            Buffers().Give(std::move(s.in));
+            Buffers().Give(std::move(s.out));
         }
     }
 
     // done: the input bytes handled before the first unit.
     Result Run(const Stream& io, std::int64_t done) {
-        try {
-            worker_ = std::thread([this] { Work(); });
-        } catch (const std::system_error&) {
-            return Result::NoResources;
-        }
         std::uint64_t filled = 0, written = 0;
         bool ended = false;    // the input's end was met
         bool pending = false;  // unit `submitted_` is read, but is it the last one?
@@ -113,16 +149,21 @@ public:
             if (!ended && filled - written < kSlots) {
                 Slot& s = slots_[filled % kSlots];
                 const long long n = Fill(io, s.in.get(), inUnit_, &ended);
-                if (n < 0) return Result::ReadError;
+                if (n < 0) {
+                    s.inUsed = inUnit_;  // how much came in before the failure is not known
+                    return Result::ReadError;
+                }
+                s.inUsed = std::max(s.inUsed, static_cast<std::size_t>(n));
                 if (n == 0 && ended && filled > 0) {
-                    Submit(true);  // nothing after the pending unit
+                    // nothing after the pending unit
+                    if (!Submit(true)) return Result::NoResources;
                     continue;
                 }
                 s.inLen = static_cast<std::size_t>(n);
                 ++filled;
-                if (pending) Submit(false);
+                if (pending && !Submit(false)) return Result::NoResources;
                 pending = !ended;
-                if (ended) Submit(true);
+                if (ended && !Submit(true)) return Result::NoResources;
                 continue;
             }
             std::unique_lock lock(m_);
@@ -134,13 +175,44 @@ public:
     }
 
 private:
-    void Submit(bool last) {
-        slots_[submitted_ % kSlots].last = last;
+    // Hands the next unit on; false when no worker thread can be had. An
+    // input that is one unit in all is transformed right here: a thread per
+    // small file would cost more than its cryptography.
+    bool Submit(bool last) {
+        const std::uint64_t i = submitted_;
+        slots_[i % kSlots].last = last;
+        if (i == 0 && last) {
+            {
+                std::lock_guard lock(m_);
+                ++submitted_;
+            }
+            Process(0);
+            return true;
+        }
+        if (!worker_.joinable()) {
+            try {
+                worker_ = std::thread([this] { Work(); });
+            } catch (const std::system_error&) {
+                return false;
+            }
+        }
         {
             std::lock_guard lock(m_);
             ++submitted_;
         }
         toWorker_.notify_one();
+        return true;
+    }
+
+    // Transforms unit i and records what came of it; false when it did not verify.
+    bool Process(std::uint64_t i) {
+        Slot& slot = slots_[i % kSlots];
+        const bool ok = transform_(slot, i == 0);
+        slot.outUsed = ok ? std::max(slot.outUsed, slot.outLen) : outUnit_;
+        std::lock_guard lock(m_);
+        if (ok) processed_ = i + 1;
+        else failed_ = true;
+        return ok;
     }
 
     void Work() {
@@ -150,12 +222,7 @@ private:
                 toWorker_.wait(lock, [&] { return quit_ || submitted_ > i; });
                 if (quit_) return;
             }
-            const bool ok = transform_(slots_[i % kSlots], i == 0);
-            {
-                std::lock_guard lock(m_);
-                if (ok) processed_ = i + 1;
-                else failed_ = true;
-            }
+            const bool ok = Process(i);
             fromWorker_.notify_one();
             if (!ok) return;
         }
