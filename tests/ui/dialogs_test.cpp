@@ -369,8 +369,16 @@ void DialogsTest::aboutBox() {
     QVERIFY(iconShown);
     QCOMPARE(hook.Log().at(0).caption, std::string("About Ombrix"));
     bool version = false;
-    for (auto* l : about.findChildren<QLabel*>()) version |= l->text() == QStringLiteral("Ombrix Version 1.0");
+    QStringList lines;
+    for (auto* l : about.findChildren<QLabel*>()) {
+        version |= l->text() == QStringLiteral("Ombrix Version 1.0");
+        lines << l->text();
+    }
     QVERIFY(version);
+    // What each format is worth, plainly.
+    const QString text = lines.join(' ');
+    QVERIFY(text.contains("A .kvr container is a byte shift, not cryptographic protection"));
+    QVERIFY(text.contains("a .kvx container is encrypted and authenticated"));
 }
 
 void DialogsTest::promptOkNeedsAPassword() {
