@@ -3,6 +3,7 @@
 // altered, stops, and originals deleted only once the output read back.
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "container/kvx/Kvx.h"
@@ -101,6 +102,9 @@ TEST_F(KvxBatchTest, RoundTripsInBothPasswordModesWithOneKeyDerivationEachWay) {
         containers.push_back(dir / (std::string(f.name) + ".kvx"));
     }
     settings.deleteOriginals = true;
+    // Each output takes its input's permission bits.
+    ASSERT_EQ(::chmod(originals[1].c_str(), 0640), 0);
+    ASSERT_EQ(::chmod(originals[2].c_str(), 0600), 0);
 
     int derived = -1;
     EXPECT_EQ(Run(Process::Encrypt, originals, &derived), (BatchCounts{3, 3, 3}));
@@ -112,6 +116,8 @@ TEST_F(KvxBatchTest, RoundTripsInBothPasswordModesWithOneKeyDerivationEachWay) {
     EXPECT_EQ(boxes[0].size(), kHeaderSize + kMessageOverhead);
     EXPECT_EQ(boxes[1].size(), kHeaderSize + 1 + kMessageOverhead);
     EXPECT_EQ(boxes[2].size(), kHeaderSize + 2 * kChunk + 5 + 3 * kMessageOverhead);
+    EXPECT_EQ(ModeOf(containers[1]), 0640u);
+    EXPECT_EQ(ModeOf(containers[2]), 0600u);
     for (const auto& b : boxes) {
         EXPECT_EQ(Le32At(b, 12), 1u);  // the cost the batch was given
         EXPECT_EQ(Le32At(b, 16), 8u);
@@ -131,6 +137,8 @@ TEST_F(KvxBatchTest, RoundTripsInBothPasswordModesWithOneKeyDerivationEachWay) {
     EXPECT_EQ(w.Texts(), Texts{Summary(true, 3, 3, 3)});
     EXPECT_EQ(dir.List(), (Texts{"big.dat", "empty.txt", "one.bin"}));
     for (const auto& f : files) EXPECT_EQ(ReadFile(dir / f.name), f.body) << f.name;
+    EXPECT_EQ(ModeOf(dir / "one.bin"), 0640u);
+    EXPECT_EQ(ModeOf(dir / "big.dat"), 0600u);
 }
 
 // Keys are derived once per password (encrypting) and once per password and
