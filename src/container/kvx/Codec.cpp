@@ -7,7 +7,6 @@
 #include "container/Codec.h"
 #include "container/kvx/Kvx.h"
 #include "container/kvx/Seam.h"
-#include "container/kvx/Secret.h"
 
 namespace ombrix::kvx {
 namespace {

@@ -3,7 +3,8 @@
 // authenticated messages. docs/kvx-format.md has the byte layout.
 //
 // A pure codec: it reads and writes through the caller's callbacks, all of
-// them called on the caller's thread; the cryptography runs on a worker.
+// them called on the caller's thread; the cryptography of inputs longer than
+// one chunk runs on a worker.
 #pragma once
 
 #include <array>
