@@ -19,6 +19,9 @@ printf 'secret\n' >"$tmp/pw"
 printf 'some text\n' >"$tmp/files/report.txt"
 "$usr/bin/ombrix-cli" encrypt -q -p "$tmp/pw" "$tmp/files/report.txt" >/dev/null
 
+# The first bytes of a .kvx container: its signature, version 1, Argon2id.
+kvx_start='\211KVX\r\n\032\n\001\001\000\000'
+
 # file name | bytes (printf format) to write, or empty to keep the file | type
 rows=(
   "report.kvr||application/x-ombrix-kvr"
@@ -27,6 +30,14 @@ rows=(
   "empty.kvr||application/x-ombrix-kvr"
   "report.kvr.txt|plain words|text/plain"
   "report.txt||text/plain"
+  # .kvx: the name decides first; the signature names a file without one.
+  "report.txt.kvx|$kvx_start|application/x-ombrix-kvx"
+  "REPORT.KVX|$kvx_start|application/x-ombrix-kvx"
+  "report|$kvx_start|application/x-ombrix-kvx"
+  "plain.kvx|plain words|application/x-ombrix-kvx"
+  "picture.png.kvx|\\211PNG\\r\\n\\032\\n|application/x-ombrix-kvx"
+  "notes.txt|$kvx_start|text/plain"
+  "cut|\\211KVX\\r\\n\\032|application/octet-stream"
 )
 : >"$tmp/files/empty.kvr"
 status=0
