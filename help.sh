@@ -1,17 +1,23 @@
 OMBRIX 1.0 - HELP
 
-Ombrix turns a batch of files into ".kvr" containers and back again, with a password, in one window.
+Ombrix turns a batch of files into ".kvr" or ".kvx" containers and back again, with a password, in one window.
 
 
-WHAT A ".kvr" CONTAINER IS, AND IS NOT
+THE TWO KINDS OF CONTAINER
 
-A ".kvr" container holds the file's name, the password and the file's bytes, each byte shifted by a small fixed amount. The shift uses no key, and the password is stored inside the container: anyone who knows the format can read the file without the password. A ".kvr" container hides a file from a casual look; it does not protect it. Do not rely on it for secrets; use real encryption software for those.
+".kvr", the default, is kept so that existing containers open. It does not protect anything: it holds the file's name, the password and the file's bytes, each byte shifted by a small fixed amount. The shift uses no key, and the password is stored inside the container: anyone who knows the format can read the file without the password. Do not rely on it for secrets.
+
+".kvx" really encrypts: a key is derived from the password (Argon2id), and the contents are encrypted and sealed with it (XChaCha20-Poly1305). Without the password they cannot be read. A container that was changed, cut short or made longer is refused, and nothing is restored from it. An empty password is refused.
+
+What ".kvx" does not hide: the file's name (it is the container's own name), its size (the container's size gives it away), its dates and its permissions. A weak password stays weak.
+
+Deriving the key takes about a second, once per password in a batch: many files encrypted together with one password cost that second once, and once again when they are decrypted.
 
 
 THE STEPS
 
 1. Pick the files in the picker on the right: browse to a folder, select files in its listing and press Add (or Enter). Picks may come from several folders; Remove and Clear take them away again.
-2. Choose Encrypt or Decrypt under "Select Process".
+2. Choose Encrypt or Decrypt under "Select Process". When encrypting, choose ".kvr" or ".kvx" in the picker.
 3. Choose where the results go, under "Destination Settings".
 4. Choose how passwords are given, under "Password Settings".
 5. Tick "Delete Original File After Completing" if the originals should go.
@@ -24,10 +30,10 @@ Files can also be picked before the window opens: "Open with Ombrix" in a file m
 THE SETTINGS
 
 Encrypt
-Writes one container per picked file, named after the file with the extension ".kvr": "report.txt" becomes "report.kvr".
+Writes one container per picked file, of the kind chosen in the picker. A ".kvr" container is named after the file with the extension ".kvr": "report.txt" becomes "report.kvr". A ".kvx" container keeps the whole name: "report.txt" becomes "report.txt.kvx". The choice is shown in Encrypt mode only, and every run starts with ".kvr".
 
 Decrypt
-Takes picked containers and restores each file under the name stored in it. Picked files that are not containers stay picked, greyed in the picker with "not a container"; the batch reports and skips them.
+Takes picked ".kvr" and ".kvx" containers and restores each file: from ".kvr" under the name stored in it, from ".kvx" under the container's name without ".kvx" (in any letter case). Picked files that are not containers stay picked, greyed in the picker with "not a container"; the batch reports and skips them.
 
 ... into the Specified Directory
 Every result goes into the destination folder chosen in the picker.
@@ -55,7 +61,7 @@ Selected File(s): the number of picked files.
 Encrypted File(s) or Decrypted File(s): the files that were processed completely.
 Deleted Files: the originals that were actually removed.
 
-A problem with one file (unreadable, no room, not a container, a cancelled password) is reported in a box of its own, and the batch goes on with the next file. While a batch runs, the window shows its progress, its settings and the picker are greyed, and it takes no other input; a request to close the window (the close box, Alt+F4 or Escape) is carried out when the batch is over.
+A problem with one file (unreadable, no room, not a container, a damaged container, a cancelled password) is reported in a box of its own, and the batch goes on with the next file. While a batch runs, the window shows its progress, its settings and the picker are greyed, and it takes no other input; a request to close the window (the close box, Alt+F4 or Escape) is carried out when the batch is over.
 
 
 OTHER BUTTONS AND KEYS
