@@ -17,7 +17,7 @@ Deriving the key takes about a second, once per password in a batch: many files 
 THE STEPS
 
 1. Pick the files in the picker on the right: browse to a folder, select files in its listing and press Add (or Enter). Picks may come from several folders; Remove and Clear take them away again.
-2. Choose Encrypt or Decrypt under "Select Process". When encrypting, choose ".kvr" or ".kvx" in the picker.
+2. Choose Encrypt or Decrypt under "Select Process". When encrypting, choose ".kvr" or ".kvx" under "Container format" in the picker (Alt+O).
 3. Choose where the results go, under "Destination Settings".
 4. Choose how passwords are given, under "Password Settings".
 5. Tick "Delete Original File After Completing" if the originals should go.

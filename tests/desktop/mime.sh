@@ -18,6 +18,10 @@ XDG_DATA_DIRS="$tmp/data" update-mime-database "$tmp/data/mime"
 printf 'secret\n' >"$tmp/pw"
 printf 'some text\n' >"$tmp/files/report.txt"
 "$usr/bin/ombrix-cli" encrypt -q -p "$tmp/pw" "$tmp/files/report.txt" >/dev/null
+# And a real .kvx, also under a name of no kind, so its own first bytes must
+# carry the signature the MIME package looks for.
+"$usr/bin/ombrix-cli" encrypt -q --format kvx -p "$tmp/pw" "$tmp/files/report.txt" >/dev/null
+cp "$tmp/files/report.txt.kvx" "$tmp/files/sealed"
 
 # The first bytes of a .kvx container: its signature, version 1, Argon2id.
 kvx_start='\211KVX\r\n\032\n\001\001\000\000'
@@ -31,7 +35,8 @@ rows=(
   "report.kvr.txt|plain words|text/plain"
   "report.txt||text/plain"
   # .kvx: the name decides first; the signature names a file without one.
-  "report.txt.kvx|$kvx_start|application/x-ombrix-kvx"
+  "report.txt.kvx||application/x-ombrix-kvx"
+  "sealed||application/x-ombrix-kvx"
   "REPORT.KVX|$kvx_start|application/x-ombrix-kvx"
   "report|$kvx_start|application/x-ombrix-kvx"
   "plain.kvx|plain words|application/x-ombrix-kvx"
