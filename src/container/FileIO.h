@@ -87,6 +87,10 @@ struct FileIdentity {
     static FileIdentity Of(const struct stat& st);
     // Same device and inode.
     bool SameFile(const FileIdentity& o) const { return valid && o.valid && dev == o.dev && ino == o.ino; }
+    // The same file, its size and times untouched.
+    bool Unchanged(const FileIdentity& o) const {
+        return SameFile(o) && size == o.size && mtimeNs == o.mtimeNs && ctimeNs == o.ctimeNs;
+    }
 };
 
 // A closed-on-scope file descriptor.

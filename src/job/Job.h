@@ -82,6 +82,9 @@ public:
     std::string HeaderPassword;
     std::int64_t HeaderLength = 0;  // offset of the body
     std::string HeaderString;
+    // The container as it was when its header was read: the body must come
+    // from that very file, unchanged.
+    fsio::FileIdentity HeaderIdentity;
 
     // Destination.
     std::string DFilePath;

@@ -131,6 +131,8 @@ public:
     }
 
     std::int64_t SourceSize() const { return src_.id.size; }
+    // The input opened is, unchanged, the file `seen` describes.
+    bool SourceIs(const fsio::FileIdentity& seen) const { return src_.id.Unchanged(seen); }
 
     // The password to try first, read from the controls at this moment: the
     // window's, or the one typed at the file's prompt. A cancelled prompt
@@ -307,7 +309,11 @@ void Job::Decryption() {
         return;
     }
     std::string candidate;
-    if (!pass.Open() || !pass.FirstPassword(candidate)) return;
+    if (!pass.Open()) return;
+    // A container swapped or rewritten since its header was read would be
+    // decoded from the wrong place, and then deleted.
+    if (!pass.SourceIs(HeaderIdentity)) return pass.Fail(pass.readError);
+    if (!pass.FirstPassword(candidate)) return;
     const auto pump = [this] { window_.PumpEvents(); };
     for (;;) {
         const container::Reader::Key key = reader_->Unlock(candidate, pump);

@@ -23,6 +23,7 @@ void Job::CheckEncryptedFile() {
     }
     HeaderString.clear();
     HeaderLength = 0;
+    HeaderIdentity = {};
     reader_.reset();
 
     fsio::Fd in(fsio::Open(SFilePath, O_RDONLY | O_NONBLOCK));
@@ -55,6 +56,7 @@ void Job::CheckEncryptedFile() {
         return;
     }
     in.close();
+    HeaderIdentity = fsio::FileIdentity::Of(st);
     codec_ = codec;
     reader_ = std::move(reader);
     HeaderFlag = 1;

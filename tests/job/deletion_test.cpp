@@ -203,5 +203,32 @@ TEST_F(DeletionTest, EachBatchCountsItsOwnDeletions) {
     EXPECT_EQ(dir.List(), (Texts{"a.kvr", "b.kvr", "c.kvr"}));
 }
 
+// A container swapped for another while the Replace question waits is not
+// decoded with the header read from the first one: the other's body would be
+// cut at the wrong place, and the other container then deleted.
+TEST_F(DeletionTest, ContainerSwappedAfterItsHeaderWasReadIsNotDecoded) {
+    const std::string original = dir / "a.kvr";
+    WriteFile(original, ContainerBytes("a-much-longer-name.txt", "pw", body));
+    WriteFile(dir / "a-much-longer-name.txt", "old");
+    const std::string other = ContainerBytes("b.txt", "pw", body);
+    const BatchCounts counts = RunOne(original, true, [&] {
+        w.QueueAnswer(Answer::Yes);
+        w.onBox = [&](const Box& box) {
+            if (box.kind != Box::Question) return;
+            WriteFile(dir / "other", other);
+            ASSERT_EQ(::rename((dir / "other").c_str(), original.c_str()), 0);
+        };
+    });
+    w.onBox = nullptr;
+    ASSERT_TRUE(Exists(original)) << ReadFile(dir / "a-much-longer-name.txt").size() << " bytes restored of "
+                                  << body.size();
+    EXPECT_EQ(ReadFile(original), other);
+    EXPECT_EQ(ReadFile(dir / "a-much-longer-name.txt"), "old");
+    EXPECT_EQ(dir.List(), (Texts{"a-much-longer-name.txt", "a.kvr"}));
+    EXPECT_EQ(counts, (BatchCounts{1, 0, 0}));
+    ASSERT_EQ(w.boxes.size(), 3u);
+    EXPECT_EQ(w.boxes[1].text, "Error in reading ' " + original + " '. Due to less disk space or bad clusters");
+}
+
 }  // namespace
 }  // namespace ombrix::test
