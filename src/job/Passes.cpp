@@ -319,6 +319,8 @@ void Job::Decryption() {
         const container::Reader::Key key = reader_->Unlock(candidate, pump);
         if (key == container::Reader::Key::Open) break;
         if (key == container::Reader::Key::NoResources) return pass.Fail(pass.noMemory);
+        // A stop asked for while a slow check worked is not met by a question.
+        if (StopRequested()) return pass.Fail(pass.stopped);
         if (!window_.PromptPassword("Failed :( " + SFilePath + " )", candidate)) return pass.Fail(pass.notDone);
     }
 

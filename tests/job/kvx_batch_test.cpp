@@ -441,21 +441,25 @@ TEST_F(KvxBatchTest, DecryptBatchTakesBothFormatsByName) {
 
 // A stop asked for while the key is derived, or during a chunk, ends the
 // file there: nothing of it is left, nothing is deleted, no file follows.
+// Nor is the password asked for again when the key derived does not open it.
 TEST_F(KvxBatchTest, StopDuringTheKeyDerivationOrAChunkLeavesNothing) {
     const std::string body = RandomBytes(2 * kChunk + 7, 4);
     const std::string box = Sealed(body);
     const struct {
         const char* what;
         bool decrypt, inDerivation;
+        const char* password;
     } cases[] = {
-        {"encrypting, deriving", false, true},
-        {"encrypting, a chunk", false, false},
-        {"decrypting, deriving", true, true},
-        {"decrypting, a chunk", true, false},
+        {"encrypting, deriving", false, true, "pw"},
+        {"encrypting, a chunk", false, false, "pw"},
+        {"decrypting, deriving", true, true, "pw"},
+        {"decrypting, a chunk", true, false, "pw"},
+        {"decrypting, deriving for a wrong password", true, true, "wrong"},
     };
     settings.deleteOriginals = true;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        settings.password = c.password;
         TempDir folder;
         const std::string name = c.decrypt ? "a.txt.kvx" : "a.txt", second = c.decrypt ? "b.txt.kvx" : "b.txt";
         WriteFile(folder / name, c.decrypt ? box : body);
