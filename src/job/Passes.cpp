@@ -52,8 +52,12 @@ public:
             }
         }
         done_ = done;
-        auto now = std::chrono::steady_clock::now();
-        if (now - lastPump_ >= pumpEvery_) {
+        PumpIfDue();
+    }
+
+    // Lets the window paint when the interval has passed since it last did.
+    void PumpIfDue() {
+        if (std::chrono::steady_clock::now() - lastPump_ >= pumpEvery_) {
             window_.PumpEvents();
             lastPump_ = std::chrono::steady_clock::now();
         }
@@ -216,7 +220,12 @@ public:
         }
         bool verified = false;
         if (deleting && durable) {
-            switch (out_->Verify(decode, content.Final(), [] { return StopRequested() != 0; })) {
+            // Reading a large output back takes as long as writing it: the window keeps painting.
+            const auto stop = [this] {
+                bar_.PumpIfDue();
+                return StopRequested() != 0;
+            };
+            switch (out_->Verify(decode, content.Final(), stop)) {
             case OutputFile::ReadBack::Same: verified = true; break;
             case OutputFile::ReadBack::Stopped: return Fail(stopped);
             default: break;  // the output stays; the original will too

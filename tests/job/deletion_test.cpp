@@ -191,6 +191,22 @@ TEST_F(DeletionTest, WithoutDeletionNothingIsReadTwice) {
     }
 }
 
+// Reading the output back takes as long as the pass did: the window paints meanwhile.
+TEST_F(DeletionTest, TheWindowPaintsWhileTheOutputIsReadBack) {
+    WriteFile(dir / "big.txt", std::string(4 << 20, 'x'));  // 16 blocks
+    job.m_Delete = 1;
+    job.PumpInterval = std::chrono::milliseconds(0);
+    int atReadBack = -1;
+    fsio::ResetFaults();
+    fsio::AtNth(Op::Advise, 1, [&] { atReadBack = w.pumps; });
+    Encrypt(dir / "big.txt");
+    fsio::ResetFaults();
+    ASSERT_EQ(job.SuccessFlag, 1);
+    EXPECT_TRUE(job.OutputVerified);
+    ASSERT_GE(atReadBack, 0);
+    EXPECT_GE(w.pumps - atReadBack, 4);
+}
+
 TEST_F(DeletionTest, EachBatchCountsItsOwnDeletions) {
     for (auto name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir / name, name);
     w.picker.paths = {dir / "a.txt", dir / "b.txt"};
