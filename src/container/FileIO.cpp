@@ -151,6 +151,11 @@ int Chmod(int fd, mode_t mode) {
     return ::fchmod(fd, mode);
 }
 
+int ChangeGroup(int fd, gid_t group) {
+    if (injected(Op::Chown)) return -1;
+    return ::fchown(fd, static_cast<uid_t>(-1), group);
+}
+
 int Advise(int fd, int advice) {
     if (injected(Op::Advise)) return -1;
     int err = ::posix_fadvise(fd, 0, 0, advice);
@@ -238,6 +243,7 @@ FileIdentity FileIdentity::Of(const struct stat& st) {
     id.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     id.ctimeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     id.mode = st.st_mode;
+    id.gid = st.st_gid;
     id.valid = true;
     return id;
 }

@@ -15,7 +15,7 @@ namespace ombrix::fsio {
 // in the processor's cache and to check for a stop often.
 inline constexpr std::size_t kBlock = 256 << 10;
 
-enum class Op { Open, Read, Write, Flush, Sync, Close, Rename, Remove, Stat, Link, Chmod, Advise, kCount };
+enum class Op { Open, Read, Write, Flush, Sync, Close, Rename, Remove, Stat, Link, Chmod, Chown, Advise, kCount };
 
 // Open flags are those of open(2); O_CLOEXEC is always added.
 int Open(const std::string& path, int flags, mode_t mode = 0);
@@ -35,6 +35,8 @@ int Stat(const std::string& path, struct stat& st);
 int Lstat(const std::string& path, struct stat& st);
 // fchmod.
 int Chmod(int fd, mode_t mode);
+// fchown of the group alone.
+int ChangeGroup(int fd, gid_t group);
 // posix_fadvise over the whole file; -1 with errno on failure.
 int Advise(int fd, int advice);
 // Gives an open file (an unnamed one too) a name; never replaces (EEXIST).
@@ -74,7 +76,7 @@ std::string BaseName(const std::string& path);
 std::string HiddenName(const std::string& dir, const char* suffix);
 
 // A file as it was seen: which file (device and inode), the size and times
-// that change when its contents do, and its permissions.
+// that change when its contents do, and its permissions and group.
 struct FileIdentity {
     dev_t dev = 0;
     ino_t ino = 0;
@@ -82,6 +84,7 @@ struct FileIdentity {
     std::int64_t mtimeNs = 0;
     std::int64_t ctimeNs = 0;
     mode_t mode = 0;
+    gid_t gid = 0;
     bool valid = false;
 
     static FileIdentity Of(const struct stat& st);

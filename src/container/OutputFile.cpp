@@ -89,7 +89,13 @@ OutputFile::ReadBack OutputFile::Verify(const ContentDecoder& decode, const Dige
     return decoded && content.Final() == expected ? ReadBack::Same : ReadBack::Differs;
 }
 
-void OutputFile::TakeMode(mode_t inputMode) { (void)fsio::Chmod(fd_.get(), inputMode & 0777); }
+void OutputFile::TakeMode(mode_t inputMode, gid_t inputGroup) {
+    mode_t mode = inputMode & 0777;
+    struct stat st {};
+    if (fsio::Fstat(fd_.get(), st) != 0 || (st.st_gid != inputGroup && fsio::ChangeGroup(fd_.get(), inputGroup) != 0))
+        mode &= ~mode_t{070};
+    (void)fsio::Chmod(fd_.get(), mode);
+}
 
 bool OutputFile::Commit(bool replace) {
     if (!tempPath_.empty()) {

@@ -52,8 +52,11 @@ public:
     ReadBack Verify(const ContentDecoder& decode, const Digest128::Value& expected, const std::function<bool()>& stop);
 
     // The input's permission bits, without set-user-ID and set-group-ID. A
-    // file system that refuses leaves the output private.
-    void TakeMode(mode_t inputMode);
+    // file system that refuses leaves the output private. The group's bits
+    // are for the input's group: an output that cannot have that group (a
+    // set-group-ID folder gives it the folder's, and a user outside the
+    // input's group gets the user's own) keeps no group rights.
+    void TakeMode(mode_t inputMode, gid_t inputGroup);
     // Gives the finished output its name: the target must be free unless
     // `replace`. errno is set on failure (EEXIST: the name was taken).
     bool Commit(bool replace);

@@ -231,7 +231,7 @@ public:
             default: break;  // the output stays; the original will too
             }
         }
-        out_->TakeMode(src_.id.mode);
+        out_->TakeMode(src_.id.mode, src_.id.gid);
         const fsio::FileIdentity output = out_->Identity();
         if (!out_->Commit(replace)) return Fail(CommitFailure(errno));
         // The original may go only once the output's name is on disk too.

@@ -83,6 +83,44 @@ TEST_F(OutputTest, WrittenUnseenAndPrivateThenGivenTheInputsPermissions) {
     }
 }
 
+// A set-group-ID folder gives new files its own group: the input's group
+// rights must not pass to that group.
+TEST_F(OutputTest, GroupRightsGoOnlyToTheInputsGroup) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs a folder of a group the input is not in";
+    const gid_t folderGroup = 4242;
+    const struct {
+        const char* what;
+        bool decrypt;
+        bool groupRefused;
+        gid_t outputGroup;
+        unsigned outputMode;
+    } cases[] = {
+        {"the input's group taken", false, false, 0, 0640},
+        {"the input's group taken, decrypting", true, false, 0, 0640},
+        {"the input's group refused", false, true, folderGroup, 0600},
+        {"the input's group refused, decrypting", true, true, folderGroup, 0600},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir folder;
+        ASSERT_EQ(::chown(folder.path().c_str(), static_cast<uid_t>(-1), folderGroup), 0);
+        ASSERT_EQ(::chmod(folder.path().c_str(), 02770), 0);
+        const std::string input = folder / (c.decrypt ? "c.kvr" : "c.txt");
+        const std::string output = folder / (c.decrypt ? "c.txt" : "c.kvr");
+        WriteFile(input, c.decrypt ? ContainerBytes("c.txt", "pw", "secret") : "secret");
+        ASSERT_EQ(::chown(input.c_str(), static_cast<uid_t>(-1), 0), 0);
+        ASSERT_EQ(::chmod(input.c_str(), 0640), 0);
+        PlaceThenRun(input, c.decrypt, [&] {
+            if (c.groupRefused) fsio::FailNth(Op::Chown, 1, EPERM);
+        });
+        ASSERT_EQ(job.SuccessFlag, 1);
+        struct stat st {};
+        ASSERT_EQ(::stat(output.c_str(), &st), 0);
+        EXPECT_EQ(st.st_gid, c.outputGroup);
+        EXPECT_EQ(st.st_mode & 07777, c.outputMode);
+    }
+}
+
 // Where the file system makes no unnamed files, a hidden named temporary
 // stands in, private too, and never outlives the pass.
 TEST_F(OutputTest, HiddenNamedTemporaryWhereUnnamedFilesAreUnsupported) {
