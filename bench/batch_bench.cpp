@@ -1,14 +1,13 @@
 // Times the program's batches against named baselines over several rounds,
 // and reports medians, best runs (the cores may be shared), ratios and the
 // peak memory of each kind of run:
-//   - one large file through .kvr each way, against cp of the same input,
-//     also with deletion of the originals (outputs read back first);
-//   - the same file through .kvx each way, key derivation at the cost new
-//     containers get included, against cp and against gpg's symmetric
-//     encryption of the same file:
+//   - one large file through every container format each way (key
+//     derivations at the cost new containers get included), against cp of
+//     the same input, also with deletion of the originals (outputs read
+//     back first), and against gpg's symmetric encryption of the same file:
 //       gpg --batch --symmetric --cipher-algo AES256 --compress-algo none
 //           --passphrase-file F    and    gpg -d
-//   - a batch of many small files each way, in both formats, against cp -r
+//   - a batch of many small files each way, in every format, against cp -r
 //     of their folder.
 //
 //   batch_bench [--size-mib N] [--files N] [--file-kib N] [--rounds N]
@@ -17,11 +16,12 @@
 // Each run is a child process, so its peak resident size is its own. Without
 // --program the child is this binary running one batch through the core;
 // with it, PATH is run as "PATH encrypt|decrypt -q --replace yes [--delete]
-// [--format kvx] -p PWFILE -d OUT FILE..." (the command-line front end).
+// [--format NAME] -p PWFILE -d OUT FILE..." (the command-line front end).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "Measure.h"
-#include "container/kvx/Kvx.h"
+#include "container/Formats.h"
 #include "job/RunBatch.h"
 #include "picker/PickerPane.h"
 
@@ -88,7 +88,7 @@ int RunOneBatch(bool decrypt, const std::string& path, const std::string& dest, 
     settings.password = kPassword;
     settings.deleteOriginals = del;
     settings.replace = ReplacePolicy::Yes;
-    settings.format = "." + format;
+    settings.format = container::FindFormatNamed(format)->suffix;
     const BatchCounts counts = RunBatch(view, settings);
     const auto n = static_cast<std::int32_t>(files.size());
     return counts == BatchCounts{n, n, del ? n : 0} ? 0 : 1;
@@ -102,8 +102,8 @@ void EmptyFolder(const std::string& path) {
 
 // One kind of run over the rounds.
 struct Series {
-    explicit Series(const char* n) : name(n) {}
-    const char* name;
+    explicit Series(std::string n) : name(std::move(n)) {}
+    std::string name;
     std::vector<double> wall, cpu;
     long rss = 0;
     Run Add(const Run& r) {
@@ -115,21 +115,33 @@ struct Series {
     double Best() const { return *std::min_element(wall.begin(), wall.end()); }
 };
 
-void Table(const char* title, std::initializer_list<const Series*> rows) {
+void Table(const char* title, const std::vector<const Series*>& rows) {
     std::printf("\n%-36s median wall  best wall  median CPU   peak RSS\n", title);
     for (const Series* s : rows) {
         if (s->wall.empty()) continue;
-        std::printf("  %-34s %10.3fs %9.3fs %10.3fs %7.1f MiB\n", s->name, Median(s->wall), s->Best(), Median(s->cpu),
-                    s->rss / 1024.0);
+        std::printf("  %-34s %10.3fs %9.3fs %10.3fs %7.1f MiB\n", s->name.c_str(), Median(s->wall), s->Best(),
+                    Median(s->cpu), s->rss / 1024.0);
     }
 }
 
 void Ratio(const Series& run, const Series& base) {
     if (run.wall.empty() || base.wall.empty()) return;
-    const std::string what = std::string(run.name) + " / " + base.name;
+    const std::string what = run.name + " / " + base.name;
     std::printf("  %-52s median %.2fx   best %.2fx\n", what.c_str(), Median(run.wall) / Median(base.wall),
                 run.Best() / base.Best());
 }
+
+// The runs of one format: the large file each way, without and with
+// deletion, a copy of its container, and the small files each way.
+struct FormatRuns {
+    explicit FormatRuns(const container::Format& f)
+        : format(f), suffix(f.suffix), enc(suffix + " encrypt"), cp("cp of the " + suffix), dec(suffix + " decrypt"),
+          encDel(suffix + " encrypt, deleting"), decDel(suffix + " decrypt, deleting"), manyEnc(suffix + " encrypt"),
+          manyDec(suffix + " decrypt") {}
+    const container::Format& format;
+    std::string suffix;
+    Series enc, cp, dec, encDel, decDel, manyEnc, manyDec;
+};
 
 }  // namespace
 
@@ -159,7 +171,7 @@ int main(int argc, char** argv) {
                       pwfile = dir + "/password", gpgHome = dir + "/gnupg", gpgOut = dir + "/sample.bin.gpg",
                       gpgBack = dir + "/gpg-back.bin", many = dir + "/many", manyCopy = dir + "/many-copy",
                       manyEnc = dir + "/many-enc", manyEncCopy = dir + "/many-enc-copy", manyDec = dir + "/many-dec";
-    const std::string kvr = enc + "/sample.kvr", kvx = enc + "/sample.bin.kvx", back = dec + "/sample.bin";
+    const std::string back = dec + "/sample.bin";
     EmptyFolder(enc);
     EmptyFolder(dec);
     fs::create_directories(gpgHome);
@@ -167,9 +179,8 @@ int main(int argc, char** argv) {
     FILE* pw = std::fopen(pwfile.c_str(), "w");
     std::fprintf(pw, "%s\n", kPassword);
     std::fclose(pw);
-    std::printf("%lld MiB file and %lld files of %lld KiB in %s, %d rounds, %s; .kvx at opslimit %u, memlimit %u KiB\n",
-                mib, files, fileKiB, dir.c_str(), rounds, program.empty() ? "core batch" : program.c_str(),
-                kvx::kModerate.opsLimit, kvx::kModerate.memLimitKiB);
+    std::printf("%lld MiB file and %lld files of %lld KiB in %s, %d rounds, %s\n", mib, files, fileKiB, dir.c_str(),
+                rounds, program.empty() ? "core batch" : program.c_str());
     MakeFile(src, mib << 20, 1);
     EmptyFolder(many);
     for (long long i = 0; i < files; ++i) {
@@ -178,14 +189,16 @@ int main(int argc, char** argv) {
         MakeFile(many + name, fileKiB << 10, static_cast<unsigned>(i));
     }
 
-    auto pass = [&](bool decrypt, const std::string& in, const std::string& out, bool del, const char* format) {
+    auto pass = [&](bool decrypt, const std::string& in, const std::string& out, bool del,
+                    const container::Format& format) {
+        const std::string name(format.name);
         if (program.empty())
             return std::vector<std::string>{argv[0],         "--child", decrypt ? "decrypt" : "encrypt", in, out,
-                                            del ? "1" : "0", format};
+                                            del ? "1" : "0", name};
         std::vector<std::string> args{
             program, decrypt ? "decrypt" : "encrypt", "-q", "--replace", "yes", "-p", pwfile, "-d", out};
         if (del) args.push_back("--delete");
-        if (!decrypt) args.insert(args.end(), {"--format", format});
+        if (!decrypt) args.insert(args.end(), {"--format", name});
         for (auto& f : FilesAt(in)) args.push_back(f);
         return args;
     };
@@ -197,42 +210,38 @@ int main(int argc, char** argv) {
         return all;
     };
     const auto gone = [](const std::string& path) { fs::remove(path); };
+    // The container each format writes for the sample.
+    const auto containerOf = [&](const container::Format& f) {
+        const container::NameParts parts = f.make()->ContainerName("sample.bin", "sample");
+        return enc + "/" + parts.stem + parts.tail;
+    };
 
     // Each pass is timed against cp of its own input: the source for
     // encrypting, the containers just written for decrypting.
-    Series cpSrc("cp"), kvrEnc(".kvr encrypt"), cpKvr("cp of the .kvr"), kvrDec(".kvr decrypt"),
-        kvrEncDel(".kvr encrypt, deleting"), kvrDecDel(".kvr decrypt, deleting"), kvxEnc(".kvx encrypt"),
-        cpKvx("cp of the .kvx"), kvxDec(".kvx decrypt"), kvxEncDel(".kvx encrypt, deleting"),
-        kvxDecDel(".kvx decrypt, deleting"), gpgEnc("gpg --symmetric"), gpgDec("gpg -d"), cpMany("cp -r"),
-        kvrManyEnc(".kvr encrypt"), cpManyEnc("cp -r of the .kvr"), kvrManyDec(".kvr decrypt"),
-        kvxManyEnc(".kvx encrypt"), kvxManyDec(".kvx decrypt");
+    Series cpSrc("cp"), gpgEnc("gpg --symmetric"), gpgDec("gpg -d"), cpMany("cp -r"),
+        cpManyEnc("cp -r of the " + std::string(container::DefaultFormat().suffix));
+    std::deque<FormatRuns> formats;
+    for (const container::Format* f : container::Formats()) formats.emplace_back(*f);
     Spawn({"cp", src, copy});  // warm up
     for (int r = 0; r < rounds; ++r) {
         gone(copy);
         const Run c = cpSrc.Add(Spawn({"cp", src, copy}));
-        gone(kvr);
-        const Run e = kvrEnc.Add(Spawn(pass(false, src, enc, false, "kvr")));
-        gone(copy);
-        cpKvr.Add(Spawn({"cp", kvr, copy}));
-        gone(back);
-        const Run d = kvrDec.Add(Spawn(pass(true, kvr, dec, false, "kvr")));
-        // With deletion: the original goes, then comes back from its container.
-        gone(kvr);
-        kvrEncDel.Add(Spawn(pass(false, src, enc, true, "kvr")));
-        kvrDecDel.Add(Spawn(pass(true, kvr, dir, true, "kvr")));
-
-        gone(kvx);
-        const Run xe = kvxEnc.Add(Spawn(pass(false, src, enc, false, "kvx")));
-        gone(copy);
-        cpKvx.Add(Spawn({"cp", kvx, copy}));
-        gone(back);
-        const Run xd = kvxDec.Add(Spawn(pass(true, kvx, dec, false, "kvx")));
-        Spawn({"cmp", src, back});  // a difference ends the benchmark
-        gone(kvx);
-        kvxEncDel.Add(Spawn(pass(false, src, enc, true, "kvx")));
-        kvxDecDel.Add(Spawn(pass(true, kvx, dir, true, "kvx")));
-        std::printf("round %d: cp %.3fs  .kvr %.3fs %.3fs  .kvx %.3fs %.3fs", r + 1, c.seconds, e.seconds, d.seconds,
-                    xe.seconds, xd.seconds);
+        std::printf("round %d: cp %.3fs", r + 1, c.seconds);
+        for (FormatRuns& f : formats) {
+            const std::string container = containerOf(f.format);
+            gone(container);
+            const Run e = f.enc.Add(Spawn(pass(false, src, enc, false, f.format)));
+            gone(copy);
+            f.cp.Add(Spawn({"cp", container, copy}));
+            gone(back);
+            const Run d = f.dec.Add(Spawn(pass(true, container, dec, false, f.format)));
+            Spawn({"cmp", src, back});  // a difference ends the benchmark
+            // With deletion: the original goes, then comes back from its container.
+            gone(container);
+            f.encDel.Add(Spawn(pass(false, src, enc, true, f.format)));
+            f.decDel.Add(Spawn(pass(true, container, dir, true, f.format)));
+            std::printf("  %s %.3fs %.3fs", f.suffix.c_str(), e.seconds, d.seconds);
+        }
         if (gpg) {
             gone(gpgOut);
             const Run ge = gpgEnc.Add(Spawn(
@@ -245,16 +254,15 @@ int main(int argc, char** argv) {
 
         fs::remove_all(manyCopy);
         cpMany.Add(Spawn({"cp", "-r", many, manyCopy}));
-        for (const char* format : {"kvr", "kvx"}) {
-            const bool isKvr = format[2] == 'r';
+        for (FormatRuns& f : formats) {
             EmptyFolder(manyEnc);
-            (isKvr ? kvrManyEnc : kvxManyEnc).Add(Spawn(pass(false, many, manyEnc, false, format)));
-            if (isKvr) {
+            f.manyEnc.Add(Spawn(pass(false, many, manyEnc, false, f.format)));
+            if (&f.format == &container::DefaultFormat()) {
                 fs::remove_all(manyEncCopy);
                 cpManyEnc.Add(Spawn({"cp", "-r", manyEnc, manyEncCopy}));
             }
             EmptyFolder(manyDec);
-            (isKvr ? kvrManyDec : kvxManyDec).Add(Spawn(pass(true, manyEnc, manyDec, false, format)));
+            f.manyDec.Add(Spawn(pass(true, manyEnc, manyDec, false, f.format)));
         }
         std::fflush(stdout);
     }
@@ -262,24 +270,30 @@ int main(int argc, char** argv) {
     char oneFile[64], manyFiles[64];
     std::snprintf(oneFile, sizeof oneFile, "one %lld MiB file:", mib);
     std::snprintf(manyFiles, sizeof manyFiles, "%lld files of %lld KiB:", files, fileKiB);
-    Table(oneFile, {&cpSrc, &cpKvr, &cpKvx, &kvrEnc, &kvrDec, &kvrEncDel, &kvrDecDel, &kvxEnc, &kvxDec, &kvxEncDel,
-                    &kvxDecDel, &gpgEnc, &gpgDec});
-    Table(manyFiles, {&cpMany, &cpManyEnc, &kvrManyEnc, &kvrManyDec, &kvxManyEnc, &kvxManyDec});
+    std::vector<const Series*> one{&cpSrc}, small{&cpMany, &cpManyEnc};
+    for (const FormatRuns& f : formats) one.push_back(&f.cp);
+    for (const FormatRuns& f : formats) {
+        one.insert(one.end(), {&f.enc, &f.dec, &f.encDel, &f.decDel});
+        small.insert(small.end(), {&f.manyEnc, &f.manyDec});
+    }
+    one.insert(one.end(), {&gpgEnc, &gpgDec});
+    Table(oneFile, one);
+    Table(manyFiles, small);
     std::printf("\nratios of wall times:\n");
-    Ratio(kvrEnc, cpSrc);
-    Ratio(kvrDec, cpKvr);
-    Ratio(kvrEncDel, cpSrc);
-    Ratio(kvrDecDel, cpKvr);
-    Ratio(kvxEnc, cpSrc);
-    Ratio(kvxDec, cpKvx);
-    Ratio(kvxEnc, gpgEnc);
-    Ratio(kvxDec, gpgDec);
-    Ratio(kvxEncDel, gpgEnc);
-    Ratio(kvxDecDel, gpgDec);
-    Ratio(kvrManyEnc, cpMany);
-    Ratio(kvrManyDec, cpManyEnc);
-    Ratio(kvxManyEnc, cpMany);
-    Ratio(kvxManyDec, cpManyEnc);
+    for (const FormatRuns& f : formats) {
+        Ratio(f.enc, cpSrc);
+        Ratio(f.dec, f.cp);
+        Ratio(f.encDel, cpSrc);
+        Ratio(f.decDel, f.cp);
+        Ratio(f.enc, gpgEnc);
+        Ratio(f.dec, gpgDec);
+        Ratio(f.encDel, gpgEnc);
+        Ratio(f.decDel, gpgDec);
+    }
+    for (const FormatRuns& f : formats) {
+        Ratio(f.manyEnc, cpMany);
+        Ratio(f.manyDec, cpManyEnc);
+    }
 
     if (gpg) Spawn({"gpgconf", "--homedir", gpgHome, "--kill", "gpg-agent"});
     for (auto& p :

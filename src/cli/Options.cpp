@@ -10,14 +10,12 @@ namespace ombrix::cli {
 
 namespace {
 
-std::string_view Name(const container::Format& f) { return f.suffix.substr(1); }
-
-// "kvr|kvx"
+// The names --format takes, "a|b".
 std::string FormatNames() {
     std::string names;
-    for (const container::Format& f : container::Formats()) {
+    for (const container::Format* f : container::Formats()) {
         if (!names.empty()) names += '|';
-        names += Name(f);
+        names += f->name;
     }
     return names;
 }
@@ -27,13 +25,22 @@ std::string FormatHelp() {
     std::string option = "      --format " + FormatNames();
     option.resize(std::max<std::size_t>(option.size() + 1, 28), ' ');
     std::string text = option + "the container encrypt writes each file into:\n";
-    bool first = true;
-    for (const container::Format& f : container::Formats()) {
-        text += std::string(30, ' ') + std::string(Name(f)) + "  " + std::string(f.label);
-        text += first ? " (the default)\n" : "\n";
-        first = false;
+    for (const container::Format* f : container::Formats()) {
+        text += std::string(30, ' ') + std::string(f->name) + "  " + std::string(f->label);
+        text += f == &container::DefaultFormat() ? " (the default)\n" : "\n";
     }
     return text + std::string(28, ' ') + "decrypt takes each container's format from its name\n";
+}
+
+// The end of the password file's help: which formats refuse the empty password.
+std::string EmptyPasswordHelp() {
+    std::vector<std::string> refusing;
+    for (const container::Format* f : container::Formats())
+        if (f->refusesEmptyPassword) refusing.emplace_back(f->name);
+    if (refusing.empty()) return "\n";
+    const std::string who = refusing.size() == 1 ? "a " + refusing[0] + " container refuses"
+                                                 : container::ListOf(refusing) + " containers refuse";
+    return ",\n" + std::string(28, ' ') + "which " + who + "\n";
 }
 
 }  // namespace
@@ -48,8 +55,8 @@ std::string Usage() {
            "  -d, --dest DIR            every output into DIR (the \"specified directory\");\n"
            "                            without it, each output goes into its file's own directory\n"
            "  -p, --password-file F     the one password: the first line of F without its line end\n"
-           "                            (\"-\" reads standard input); an empty first line is the empty password,\n"
-           "                            which a kvx container refuses\n"
+           "                            (\"-\" reads standard input); an empty first line is the empty password" +
+           EmptyPasswordHelp() +
            "      --each                ask for a password for each file (needs a terminal)\n"
            "      --delete              delete each original after its file was processed\n"
            "      --replace ask|yes|no  the answer to the Replace question; default: ask when standard\n"
@@ -138,7 +145,7 @@ ParseResult Parse(int argc, char** argv) {
             else return Error("--replace takes ask, yes or no, not '" + std::string(optarg) + "'");
             break;
         case kFormat:
-            if (const container::Format* f = container::FindFormat("." + std::string(optarg))) o.format = f->suffix;
+            if (const container::Format* f = container::FindFormatNamed(optarg)) o.format = f->suffix;
             else return Error("--format takes " + FormatNames() + ", not '" + std::string(optarg) + "'");
             break;
         case 'q': o.quiet = true; break;

@@ -20,7 +20,7 @@ struct Options {
     bool each = false;
     bool del = false;
     Replace replace = Replace::Default;
-    std::string format;  // the suffix new containers take (".kvx"); "" for the default
+    std::string format;  // the suffix new containers take, with its dot; "" for the default
     bool quiet = false;
 };
 

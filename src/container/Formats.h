@@ -1,5 +1,5 @@
-// Every container format the program knows, in one list: adding a format is
-// adding its codec here. The first is the one new containers are written in.
+// Every container format the program knows, in one list (Formats.cpp): the
+// first is the one new containers are written in.
 #pragma once
 
 #include <memory>
@@ -9,22 +9,26 @@
 #include <vector>
 
 #include "container/Codec.h"
+#include "container/Format.h"
 
 namespace ombrix::container {
 
-struct Format {
-    std::string_view suffix;  // with its dot; containers are recognised by it, in any letter case
-    std::string_view label;   // what it is worth, for the user choosing it
-    std::unique_ptr<Codec> (*make)();
-};
-
-std::span<const Format> Formats();
+std::span<const Format* const> Formats();
+// The first of the list: what new containers are written in unless another is chosen.
+const Format& DefaultFormat();
 // The format of this suffix (with its dot, in any letter case), or nullptr.
 const Format* FindFormat(std::string_view suffix);
+// The format of this name (Format::name, in any letter case), or nullptr.
+const Format* FindFormatNamed(std::string_view name);
+// The first format whose header ends its stored name and password with
+// terminators, or nullptr.
+const Format* FormatWithTerminators();
 
 // The suffixes in the list's order, for texts: "A", "A and B", "A, B and C"
 // (or "A or B" ...).
 std::string SuffixList(std::string_view conjunction = "and");
+// Any texts joined the same way.
+std::string ListOf(const std::vector<std::string>& items, std::string_view conjunction = "and");
 
 // Whether a file name ends in a container suffix, in any letter case.
 bool IsContainerName(std::string_view name);

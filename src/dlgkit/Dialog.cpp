@@ -67,7 +67,11 @@ void FitText(QWidget* w, const QFont& base) {
     w->setFont(f);
 }
 
-bool FitsByFont(Kind k) { return k == Kind::AutoRadio || k == Kind::AutoCheck || k == Kind::Static; }
+// Texts kept on one line of their own: a wrapped or shortened one gives way otherwise.
+bool FitsByFont(const ControlSpec& spec) {
+    const bool oneLine = spec.kind == Kind::AutoRadio || spec.kind == Kind::AutoCheck || spec.kind == Kind::Static;
+    return oneLine && !(spec.style & (PathEllipsis | WordWrap));
+}
 
 bool TakesInput(Kind k) { return IsButtonKind(k) || k == Kind::Edit || k == Kind::TextBox || k == Kind::Custom; }
 
@@ -214,6 +218,7 @@ void Dialog::Build(const CustomFactory& custom) {
                 l = new QLabel(parent);
                 l->setTextFormat(Qt::PlainText);
                 l->setText(text);
+                l->setWordWrap(spec.style & WordWrap);
             }
             Qt::Alignment a = (spec.style & Center) ? Qt::AlignHCenter : Qt::AlignLeft;
             a |= (spec.style & CenterV) ? Qt::AlignVCenter : Qt::AlignTop;
@@ -253,7 +258,7 @@ void Dialog::Build(const CustomFactory& custom) {
             break;
         }
         w->setGeometry(inner);
-        if (FitsByFont(spec.kind) && !(spec.style & PathEllipsis)) FitText(w, font());
+        if (FitsByFont(spec)) FitText(w, font());
         if (IsButtonKind(spec.kind) || spec.kind == Kind::Edit || spec.kind == Kind::TextBox)
             w->setFocusPolicy((spec.style & TabStop) ? Qt::StrongFocus : Qt::ClickFocus);
         else if (spec.kind != Kind::Custom) w->setFocusPolicy(Qt::NoFocus);
@@ -396,7 +401,7 @@ void Dialog::SetDlgItemText(int id, const std::string& text) {
         if (e->text() != q) e->setText(q);
     } else if (auto* t = qobject_cast<TextBox*>(w)) t->SetBytes(text);
     else w->setWindowTitle(q);
-    if (FitsByFont(it->spec.kind) && !(it->spec.style & PathEllipsis)) FitText(w, font());
+    if (FitsByFont(it->spec)) FitText(w, font());
 }
 
 void Dialog::EnableItem(int id, bool enable) {

@@ -40,6 +40,7 @@ enum CtlStyle : unsigned {
     Vertical = 1u << 12,      // progress bar
     Smooth = 1u << 13,        // progress bar
     PathEllipsis = 1u << 14,  // static: a long path gives way in its middle
+    WordWrap = 1u << 15,      // static: a long text breaks into lines within its rectangle
 };
 
 // Window styles.

@@ -1,7 +1,7 @@
 #include "job/Job.h"
 
 #include "container/FileIO.h"
-#include "container/kvr/Kvr.h"
+#include "container/Formats.h"
 
 namespace ombrix {
 
@@ -14,9 +14,11 @@ void Job::OnInitDialog() {
     window_.EnableButton(Button::Main, false);
     ProcessFlag = 0;
     SuccessFlag = 0;
-    // The record keeps the header terminators, though the codec writes its own.
-    PassCode = std::string(kvr::kPassCode);
-    FileCode = std::string(kvr::kFileCode);
+    // The record keeps the header terminators, though each codec writes its own.
+    if (const container::Format* f = container::FormatWithTerminators()) {
+        PassCode = std::string(f->passwordTerminator);
+        FileCode = std::string(f->nameTerminator);
+    }
     window_.ShowBar(Bar::Batch, false);
     window_.ShowBar(Bar::File, false);
     UpdateData(false);

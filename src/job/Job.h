@@ -55,8 +55,8 @@ public:
     std::string m_Password;
     std::int32_t m_SameRadio = -1;
     std::int32_t m_SamePassRadio = -1;
-    // The format new containers are written in, by its suffix (".kvx"); ""
-    // or a suffix of no format gives the first of the list. Read from the
+    // The format new containers are written in, by its suffix (with its
+    // dot); "" or a suffix of no format gives the first of the list. Read from the
     // picker's choice, never written back to it.
     std::string m_Format;
 

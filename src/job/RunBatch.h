@@ -30,7 +30,7 @@ struct BatchSettings {
     std::string password;  // its own confirmation
     bool deleteOriginals = false;
     ReplacePolicy replace = ReplacePolicy::Ask;
-    // The format new containers are written in, by its suffix (".kvx"); ""
+    // The format new containers are written in, by its suffix (with its dot); ""
     // for the default. Decrypting takes each container's from its name.
     std::string format;
 };

@@ -11,7 +11,7 @@ namespace ombrix {
 class FormatChoice {
 public:
     virtual ~FormatChoice() = default;
-    // The chosen format's suffix, with its dot (".kvr", ".kvx").
+    // The chosen format's suffix, with its dot, as the list of formats has it.
     virtual std::string ChosenFormat() const = 0;
 };
 

@@ -245,9 +245,9 @@ void PickerPaneWidget::buildUi() {
     m_format->setObjectName("format");
     m_format->setAccessibleName("Container format");
     m_format->setToolTip("The container each encrypted file is written in");
-    for (const container::Format& f : container::Formats()) {
-        const QString suffix = QString::fromUtf8(f.suffix.data(), qsizetype(f.suffix.size()));
-        m_format->addItem(suffix + " \u2013 " + QString::fromUtf8(f.label.data(), qsizetype(f.label.size())), suffix);
+    for (const container::Format* f : container::Formats()) {
+        const QString suffix = QString::fromUtf8(f->suffix.data(), qsizetype(f->suffix.size()));
+        m_format->addItem(suffix + " \u2013 " + QString::fromUtf8(f->label.data(), qsizetype(f->label.size())), suffix);
     }
     m_format->setCurrentIndex(0);
     // Narrow panes cut the label, not the layout; the open list shows it whole.

@@ -1,7 +1,6 @@
 #include "ui/AboutDlg.h"
 
-#include "container/kvr/Kvr.h"
-#include "container/kvx/Kvx.h"
+#include "container/Formats.h"
 #include "ui/Resource.h"
 
 namespace ombrix::ui {
@@ -10,30 +9,32 @@ using namespace dlg;
 
 namespace {
 
+// What the program does, and what each container format is worth.
+std::string Credits() {
+    std::string text = "Encrypts and decrypts batches of files into " + container::SuffixList("or") + " containers.";
+    const char* article = " A ";
+    for (const container::Format* f : container::Formats()) {
+        text += article + std::string(f->suffix) + " container " + std::string(f->about) + ";";
+        article = " a ";
+    }
+    text.back() = '.';
+    return text;
+}
+
 DialogTemplate AboutTemplate() {
-    const std::string kvr(kvr::kSuffix), kvx(kvx::kSuffix);
-    return {
-        "About Ombrix",
-        {228, 77},
-        SysMenu | ToolWindow | ClientEdgeFrame,
-        {
-            {IDC_STATIC, Kind::Icon, kIcon32, {2, 3, 20, 20}, 0},
-            {IDC_STATIC, Kind::Static, "Ombrix Version 1.0", {23, 3, 67, 8}, NoPrefix | Group},
-            {IDOK, Kind::PushButton, "OK", {190, 3, 34, 14}, DefPush | Group | TabStop},
-            {IDC_STATIC, Kind::Static, "Encrypts and decrypts batches of files", {23, 20, 200, 8}, NoPrefix},
-            {IDC_STATIC,
-             Kind::Static,
-             "into " + kvr + " or " + kvx + " containers. A " + kvr + " container",
-             {23, 30, 200, 8},
-             NoPrefix},
-            {IDC_STATIC, Kind::Static, "is a byte shift, not cryptographic protection;", {23, 40, 200, 8}, NoPrefix},
-            {IDC_STATIC,
-             Kind::Static,
-             "a " + kvx + " container is encrypted and authenticated.",
-             {23, 50, 200, 8},
-             NoPrefix},
-            {IDC_STATIC, Kind::Static, "Written in C++ with Qt.", {23, 62, 200, 8}, NoPrefix},
-        }};
+    // About a line for the opening sentence and one for each format.
+    const int credits = 10 * (2 + static_cast<int>(container::Formats().size()));
+    const int written = 22 + credits;
+    return {"About Ombrix",
+            {228, written + 15},
+            SysMenu | ToolWindow | ClientEdgeFrame,
+            {
+                {IDC_STATIC, Kind::Icon, kIcon32, {2, 3, 20, 20}, 0},
+                {IDC_STATIC, Kind::Static, "Ombrix Version 1.0", {23, 3, 67, 8}, NoPrefix | Group},
+                {IDOK, Kind::PushButton, "OK", {190, 3, 34, 14}, DefPush | Group | TabStop},
+                {IDC_STATIC, Kind::Static, Credits(), {23, 20, 200, credits}, NoPrefix | WordWrap},
+                {IDC_STATIC, Kind::Static, "Written in C++ with Qt.", {23, written, 200, 8}, NoPrefix},
+            }};
 }
 
 }  // namespace

@@ -24,4 +24,13 @@ listed=$(grep '^MimeType=' "$desktop" | cut -d= -f2 | tr ';' '\n' | grep . | sor
 for t in $types; do
   grep -q "<mediatype>$t</mediatype>" "$metainfo" || fail "metainfo does not provide $t"
 done
+# Each type's suffix, from its glob, is named wherever the formats are listed.
+while IFS= read -r glob; do
+  suffix=${glob#\*}
+  grep -qF "\"$suffix\"" "$usr/share/ombrix/help.sh" || fail "help.sh does not name $suffix"
+  grep -qF "$suffix:" "$metainfo" || fail "the metainfo does not describe $suffix"
+  for page in ombrix ombrix-cli; do
+    zcat "$usr/share/man/man1/$page.1.gz" | grep -qxF ".I $suffix" || fail "$page.1 has no FORMATS entry for $suffix"
+  done
+done < <(grep -o '<glob pattern="[^"]*"' "$usr/share/mime/packages/$app.xml" | cut -d'"' -f2)
 echo "desktop entry and metainfo valid; types: $types"

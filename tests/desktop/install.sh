@@ -31,7 +31,7 @@ diff <(printf '%s\n' "${expected[@]}" | sort) <(cd "$usr" && find . -type f | se
 [ -z "$(find "$OMBRIX_ROOT" -not -path "$usr/*" -not -path "$usr" -not -path "$OMBRIX_ROOT")" ] ||
   fail "files installed outside the prefix"
 for p in ombrix ombrix-cli; do [ -x "$usr/bin/$p" ] || fail "$p is not executable"; done
-cmp "$OMBRIX_SOURCE/help.sh" "$usr/share/ombrix/help.sh"
+cmp "$OMBRIX_BUILD/help.sh" "$usr/share/ombrix/help.sh"
 [ "$("$usr/bin/ombrix" --version)" = "ombrix 1.0" ] || fail "installed ombrix --version"
 [ "$("$usr/bin/ombrix-cli" --version)" = "ombrix-cli 1.0" ] || fail "installed ombrix-cli --version"
 for f in "$usr"/share/icons/hicolor/*x*/*/*.png; do

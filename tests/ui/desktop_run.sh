@@ -80,7 +80,7 @@ printf 'first report\n' >"$deep/report-2023.txt"
 printf 'second report\n' >"$deep/report-2024.txt"
 truncate -s 6G "$work/big/large.bin"
 printf 'small\n' >"$work/small/note.txt"
-cp "$root/help.sh" "$work/run/"
+cp "$OMBRIX_HELP_FILE" "$work/run/"
 
 start() {
   (cd "$work/run" && exec "$program") >"$work/program.log" 2>&1 &

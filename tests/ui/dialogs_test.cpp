@@ -335,7 +335,7 @@ void DialogsTest::helpSaveWritesCrLf() {
 }
 
 void DialogsTest::helpLayout() {
-    const std::string real = ReadBytes(OMBRIX_SOURCE_DIR "/help.sh");
+    const std::string real = ReadBytes(OMBRIX_HELP_FILE);
     QVERIFY(!real.empty());
     WriteBytes("help.sh", real);
     CHelp help;

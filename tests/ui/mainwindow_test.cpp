@@ -783,7 +783,7 @@ void MainWindowTest::menuKeysReachAbout() {
     QCOMPARE(hook.Log()[0].items.back(), std::string("&About Ombrix..."));
     QCOMPARE(hook.Unscripted(), 0);
     // The help text says how to get there.
-    const std::string help = test::ReadBytes(OMBRIX_SOURCE_DIR "/help.sh");
+    const std::string help = test::ReadBytes(OMBRIX_HELP_FILE);
     QVERIFY(help.find("Shift+F10") != std::string::npos);
     QVERIFY(help.find("Menu key") != std::string::npos);
 }

@@ -5,6 +5,7 @@
 #include <sodium.h>
 
 #include "container/Codec.h"
+#include "container/kvx/Descriptor.h"
 #include "container/kvx/Kvx.h"
 #include "container/kvx/Seam.h"
 
@@ -150,7 +151,7 @@ public:
     std::string NameRefusal(const std::string&) const override { return {}; }
 
     std::string PasswordRefusal(const std::string&, const std::string& password) const override {
-        if (password.empty()) return "an empty password protects nothing";
+        if (kFormat.refusesEmptyPassword && password.empty()) return "an empty password protects nothing";
         return {};
     }
 
