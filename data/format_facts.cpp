@@ -132,7 +132,7 @@ std::string Listed(const std::vector<std::string>& items, const std::string& con
 
 // --- facts every medium needs ---
 
-// What the format's codec names a file "report.txt" (or, numbered, "report1" + its suffix).
+// What the format's codec names a file "report.txt", or its numbered alternative.
 std::string ContainerName(const Format& f, const std::string& name, const std::string& withoutExtension,
                           const std::string& number = "") {
     const auto parts = f.make()->ContainerName(name, withoutExtension);

@@ -1,22 +1,14 @@
-#include <cstdio>
 #include <fcntl.h>
 
 #include "container/OutputFile.h"
 #include "job/Job.h"
 #include "job/Stop.h"
+#include "job/Texts.h"
 #include "picker/PickerPane.h"
 
 namespace ombrix {
-namespace {
 
-std::string Summary(const char* format, std::int32_t selected, std::int32_t done, std::int32_t deleted) {
-    char text[160];
-    std::snprintf(text, sizeof text, format, static_cast<long>(selected), static_cast<long>(done),
-                  static_cast<long>(deleted));
-    return text;
-}
-
-}  // namespace
+using text::Say;
 
 // The original goes only once its output was read back intact from disk,
 // and only if it is still, unchanged, the file that was read.
@@ -24,7 +16,7 @@ bool Job::DeleteOriginal() {
     // A stop asked for meanwhile deletes nothing more; the output stays.
     if (StopRequested()) return false;
     if (OutputVerified && DeleteIfUnchanged(SFilePath, SFileIdentity)) return true;
-    window_.ShowMessage("File ' " + SFilePath + " ' is Not Deleted Due to Access Failure.");
+    window_.ShowMessage(Say<JobText::NotDeleted>(SFilePath));
     return false;
 }
 
@@ -55,8 +47,8 @@ void Job::OnMainButton() {
             if (m_Delete == 1 && SuccessFlag == 1 && DeleteOriginal()) ++DeletedCount;
             window_.SetBarPos(Bar::Batch, i + 1);
         }
-        summary = Summary("Selected File(s) : %ld , \n Encrypted File(s) : %ld, \n Deleted Files : %ld ", SelectedCount,
-                          ProcessedCount, DeletedCount);
+        summary = Say<JobText::SummaryEncrypted>(std::to_string(SelectedCount), std::to_string(ProcessedCount),
+                                                 std::to_string(DeletedCount));
         picker.DecryptTypes();
         picker.EncryptTypes();
     }
@@ -76,8 +68,8 @@ void Job::OnMainButton() {
                 window_.SetBarPos(Bar::Batch, i + 1);
             }
         }
-        summary = Summary("Selected File(s) : %ld , \n Decrypted File(s) : %ld, \n Deleted Files : %ld ", SelectedCount,
-                          ProcessedCount, DeletedCount);
+        summary = Say<JobText::SummaryDecrypted>(std::to_string(SelectedCount), std::to_string(ProcessedCount),
+                                                 std::to_string(DeletedCount));
         picker.EncryptTypes();
         picker.DecryptTypes();
     }

@@ -2,6 +2,7 @@
 
 #include "container/FileIO.h"
 #include "container/Formats.h"
+#include "job/Texts.h"
 
 namespace ombrix {
 
@@ -26,7 +27,7 @@ void Job::OnInitDialog() {
 
 bool Job::DeleteFile(const std::string& path) {
     if (fsio::Remove(path) != 0) {
-        window_.ShowMessage("File ' " + path + " ' is Not Deleted Due to Access Failure.");
+        window_.ShowMessage(text::Say<JobText::NotDeleted>(path));
         return false;
     }
     return true;

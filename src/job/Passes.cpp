@@ -18,12 +18,14 @@
 #include "container/OutputFile.h"
 #include "job/Job.h"
 #include "job/Stop.h"
+#include "job/Texts.h"
 
 namespace ombrix {
 namespace {
 
 using container::Result;
 using container::Stream;
+using text::Say;
 
 // The per-file bar shows each integer percentage that a byte-by-byte copy
 // would reach, once, in order; 0 is never set.
@@ -97,23 +99,31 @@ Source OpenSource(const std::string& path) {
 }
 
 // What one pass shares with the other: its files, its bar, its messages and
-// its failure sequence. `verb` is "Encrypted" or "Decrypted"; the read and
-// write messages differ between the passes only in their capitals.
+// its failure sequence. The read and write messages differ between the
+// passes only in their capitals.
 class Pass {
 public:
-    const std::string notDone, readError, writeError, stopped, damaged, noMemory;
+    const std::string notDone, readError, writeError, stopped, damaged, noMemory, changed;
 
-    Pass(Job& job, const char* verb, const char* reading, const char* writing)
-        : notDone(std::string("' ") + job.SFilePath + " ' is not " + verb + " "),
-          readError(std::string("Error in ") + reading + " ' " + job.SFilePath +
-                    " '. Due to less disk space or bad clusters"),
-          writeError(std::string("Error in ") + writing + " ' " + job.DFileCompletePath +
-                     " '. Due to less disk space or bad clusters"),
-          stopped(notDone + ": the batch was stopped"), damaged(notDone + ": the container is damaged or was altered"),
-          noMemory(notDone + ": there is not enough memory to derive its key"), job_(job),
-          bar_(job.Window(), job.PumpInterval) {
+    Pass(Job& job, bool decrypting)
+        : notDone(decrypting ? Say<JobText::NotDecrypted>(job.SFilePath) : Say<JobText::NotEncrypted>(job.SFilePath)),
+          readError(decrypting ? Say<JobText::ReadErrorDecrypting>(job.SFilePath)
+                               : Say<JobText::ReadErrorEncrypting>(job.SFilePath)),
+          writeError(decrypting ? Say<JobText::WriteErrorDecrypting>(job.DFileCompletePath)
+                                : Say<JobText::WriteErrorEncrypting>(job.DFileCompletePath)),
+          stopped(Because(Say<JobText::Stopped>())), damaged(Because(Say<JobText::Damaged>())),
+          noMemory(Because(Say<JobText::NoMemory>())), changed(Because(Say<JobText::ChangedWhileRead>(job.SFilePath))),
+          job_(job), bar_(job.Window(), job.PumpInterval) {
         job_.SFileIdentity = {};
         job_.OutputVerified = false;
+    }
+
+    // The file not done, and why.
+    std::string Because(const std::string& why) const { return Say<JobText::NotDoneBecause>(notDone, why); }
+    // A read or write failure with the errno it left.
+    std::string ReadFailure(int err) const { return FileFailure(err, readError, notDone, job_.SFilePath, true); }
+    std::string WriteFailure(int err) const {
+        return FileFailure(err, writeError, notDone, job_.DFileCompletePath, false);
     }
 
     // Opens the input and an output nobody else can see yet, or reports why
@@ -129,8 +139,8 @@ public:
         }
         out_.emplace(job_.DFileCompletePath);
         const std::string& destDir = job_.m_SameRadio == 0 ? job_.DFilePath : job_.SFileParent;
-        if (!src_.fd.ok()) job_.Window().ShowMessage("The Sorce File '" + job_.SFilePath + "' Does Not Exist");
-        if (!out_->ok()) job_.Window().ShowMessage("The Destination Directory '" + destDir + "' Does Not Exist ");
+        if (!src_.fd.ok()) job_.Window().ShowMessage(Say<JobText::SourceMissing>(job_.SFilePath));
+        if (!out_->ok()) job_.Window().ShowMessage(Say<JobText::FolderMissing>(destDir));
         return src_.fd.ok() && out_->ok();
     }
 
@@ -144,7 +154,8 @@ public:
     bool FirstPassword(std::string& password) {
         job_.UpdateData(true);
         password = job_.m_Password;
-        if (job_.m_SamePassRadio == 1 && !job_.Window().PromptPassword("File --> " + job_.SFilePath, password)) {
+        if (job_.m_SamePassRadio == 1 &&
+            !job_.Window().PromptPassword(Say<JobText::PromptFile>(job_.SFilePath), password)) {
             Fail(notDone);
             return false;
         }
@@ -172,6 +183,9 @@ public:
         out_->Reserve(outputSize);
         std::int64_t done = 0;
         bool ended = false;
+        // What the system said when a read or a write failed: the codec may
+        // make other calls before it returns.
+        int readErrno = 0, writeErrno = 0;
         Stream io;
         // To the end of the file, not to the size it reported: files under
         // /proc and /sys report 0, or a page, whatever they hold. Growth is
@@ -179,7 +193,10 @@ public:
         io.read = [&](unsigned char* buf, std::size_t n) -> long long {
             if (ended) return 0;
             long long got = fsio::ReadAt(src_.fd.get(), buf, n, from + done);
-            if (got < 0) return -1;
+            if (got < 0) {
+                readErrno = errno;
+                return -1;
+            }
             if (deleting && contentIsInput) content.Update(buf, static_cast<std::size_t>(got));
             done += got;
             // A short read past the size the file reported is its end; a
@@ -190,33 +207,36 @@ public:
         };
         io.write = [&](const unsigned char* buf, std::size_t n) {
             if (deleting && !contentIsInput) content.Update(buf, n);
-            return fsio::WriteAll(out_->fd(), buf, n) == 0;
+            if (fsio::WriteAll(out_->fd(), buf, n) == 0) return true;
+            writeErrno = errno;
+            return false;
         };
         io.progress = [this](std::int64_t handled) { bar_.Advance(handled); };
         // A stop request ends the file at the next block.
         io.stop = [] { return StopRequested() != 0; };
         switch (code(io)) {
         case Result::Ok: break;
-        case Result::ReadError: return Fail(readError);
+        case Result::ReadError: return Fail(ReadFailure(readErrno));
         case Result::Stopped: return Fail(stopped);
-        case Result::WriteError: return Fail(writeError);
+        case Result::WriteError: return Fail(WriteFailure(writeErrno));
         // What was read cannot be what was written: nothing of it is kept.
         case Result::Damaged: return Fail(damaged);
         case Result::NoResources: return Fail(noMemory);
         }
         // A regular file whose size changed while it was read is not what was copied.
         struct stat st {};
-        if (fsio::Fstat(src_.fd.get(), st) != 0 || st.st_size != src_.id.size) return Fail(readError);
+        if (fsio::Fstat(src_.fd.get(), st) != 0) return Fail(ReadFailure(errno));
+        if (st.st_size != src_.id.size) return Fail(changed);
         if (StopRequested()) return Fail(stopped);
         src_.fd.close();
-        if (!out_->Close()) return Fail(writeError);
+        if (!out_->Close()) return Fail(WriteFailure(errno));
 
         const bool replace = job_.DFileReplace;
         bool durable = false;
         if (deleting || replace) {
             durable = out_->Sync();
             // What may not be on disk never takes an existing file's place.
-            if (!durable && replace) return Fail(writeError);
+            if (!durable && replace) return Fail(WriteFailure(errno));
         }
         bool verified = false;
         if (deleting && durable) {
@@ -247,25 +267,25 @@ private:
     // Why the output cannot go to its target, or "".
     std::string TargetRefusal() const {
         const std::string& target = job_.DFileCompletePath;
-        const std::string tooLong = notDone + ": the name of ' " + target + " ' is too long";
+        const std::string tooLong = Because(Say<JobText::NameTooLong>(target));
         if (fsio::BaseName(target).size() > NAME_MAX) return tooLong;
         struct stat st {};
         if (fsio::Lstat(target, st) != 0) return errno == ENAMETOOLONG ? tooLong : std::string();
         if (S_ISLNK(st.st_mode)) (void)fsio::Stat(target, st);
-        if (fsio::FileIdentity::Of(st).SameFile(src_.id))
-            return notDone + ": the output ' " + target + " ' is the file itself";
+        if (fsio::FileIdentity::Of(st).SameFile(src_.id)) return Because(Say<JobText::OutputIsInput>(target));
         // Only a file the user agreed to replace may be; a dangling link, a
         // folder or an unreadable file at the name counted as free.
-        if (!job_.DFileReplace || S_ISDIR(st.st_mode)) return notDone + ": ' " + target + " ' already exists";
+        if (!job_.DFileReplace || S_ISDIR(st.st_mode)) return Because(Say<JobText::AlreadyExists>(target));
         return {};
     }
 
     // Space and I/O errors keep the usual writing message; anything else
     // (a sticky folder, a denied access) is named as it is.
     std::string CommitFailure(int err) const {
-        if (err == EEXIST) return notDone + ": ' " + job_.DFileCompletePath + " ' already exists";
-        if (err == ENOSPC || err == EDQUOT || err == EIO) return writeError;
-        return notDone + ": ' " + job_.DFileCompletePath + " ' cannot be created : " + std::strerror(err);
+        const std::string& target = job_.DFileCompletePath;
+        if (err == EEXIST) return Because(Say<JobText::AlreadyExists>(target));
+        if (UsualCause(err)) return writeError;
+        return Because(Say<JobText::CannotCreate>(target, std::strerror(err)));
     }
 
     Job& job_;
@@ -292,16 +312,16 @@ Stream ReadBackStream(const container::ReadFn& read, Digest128& content) {
 }  // namespace
 
 void Job::Encryption() {
-    Pass pass(*this, "Encrypted", "Reading", "Writing");
+    Pass pass(*this, false);
     container::Codec& codec = *codec_;
     if (std::string refusal = codec.NameRefusal(SFile); !refusal.empty()) {
-        window_.ShowMessage(pass.notDone + ": " + refusal);
+        window_.ShowMessage(pass.Because(refusal));
         return;
     }
     std::string password;
     if (!pass.Open() || !pass.FirstPassword(password)) return;
     if (std::string refusal = codec.PasswordRefusal(SFile, password); !refusal.empty())
-        return pass.Fail(pass.notDone + ": " + refusal);
+        return pass.Fail(pass.Because(refusal));
 
     std::unique_ptr<container::Writer> writer = codec.NewWriter(SFile, password);
     const auto write = [&](const Stream& io) { return writer->Write(io); };
@@ -312,7 +332,7 @@ void Job::Encryption() {
 }
 
 void Job::Decryption() {
-    Pass pass(*this, "Decrypted", "reading", "writing");
+    Pass pass(*this, true);
     if (!reader_) {  // no container was checked
         window_.ShowMessage(pass.notDone);
         return;
@@ -321,7 +341,7 @@ void Job::Decryption() {
     if (!pass.Open()) return;
     // A container swapped or rewritten since its header was read would be
     // decoded from the wrong place, and then deleted.
-    if (!pass.SourceIs(HeaderIdentity)) return pass.Fail(pass.readError);
+    if (!pass.SourceIs(HeaderIdentity)) return pass.Fail(pass.changed);
     if (!pass.FirstPassword(candidate)) return;
     const auto pump = [this] { window_.PumpEvents(); };
     for (;;) {
@@ -330,7 +350,7 @@ void Job::Decryption() {
         if (key == container::Reader::Key::NoResources) return pass.Fail(pass.noMemory);
         // A stop asked for while a slow check worked is not met by a question.
         if (StopRequested()) return pass.Fail(pass.stopped);
-        if (!window_.PromptPassword("Failed :( " + SFilePath + " )", candidate)) return pass.Fail(pass.notDone);
+        if (!window_.PromptPassword(Say<JobText::PromptFailed>(SFilePath), candidate)) return pass.Fail(pass.notDone);
     }
 
     const auto restore = [this](const Stream& io) { return reader_->Body(io); };

@@ -2,6 +2,7 @@
 
 #include "container/FileIO.h"
 #include "job/Job.h"
+#include "job/Texts.h"
 #include "picker/PickerPane.h"
 
 namespace ombrix {
@@ -73,11 +74,10 @@ void Job::SettingDestinationPath() {
     // An output this batch made is never replaced within it: the next free
     // name is taken without asking.
     if (held.ok() && !IsBatchOutput(existing)) {
-        const std::string prefix = ProcessFlag == 0 ? "In Encripting The File ' " : "In Decripting The File ' ";
-        const std::string text = prefix + SFilePath + " ' ,' " + base + " ' Found.\n" +
-                                 "To Replace The File Press 'YES' , To Create With ' " + DFileCompletePath +
-                                 " ' Press 'NO' Button";
-        if (window_.AskYesNo(text, "Replace")) {
+        const std::string question = ProcessFlag == 0
+                                         ? text::Say<JobText::ReplaceEncrypting>(SFilePath, base, DFileCompletePath)
+                                         : text::Say<JobText::ReplaceDecrypting>(SFilePath, base, DFileCompletePath);
+        if (window_.AskYesNo(question, text::Say<JobText::ReplaceCaption>())) {
             DFileCompletePath = base;
             DFileReplace = true;
         }

@@ -119,7 +119,8 @@ TEST_F(FaultsTest, DecryptionFailuresLoseNothing) {
         [&] { job.Decryption(); }, true);
 }
 
-// A source cut short while it is copied is a read error, not a short output.
+// A source cut short while it is copied is a failed read, not a short output,
+// and said for what it is.
 TEST_F(FaultsTest, SourceShrinkingDuringThePassIsAReadError) {
     const std::string src = dir / "a.txt", target = dir / "a.kvr";
     WriteFile(src, body);
@@ -129,7 +130,7 @@ TEST_F(FaultsTest, SourceShrinkingDuringThePassIsAReadError) {
     w.QueueAnswer(Answer::Yes);
     w.onPrompt = [&] { ASSERT_EQ(::truncate(src.c_str(), 1000), 0); };
     Encrypt(src);
-    EXPECT_EQ(w.boxes.back().text, "Error in Reading ' " + src + " '. Due to less disk space or bad clusters");
+    EXPECT_EQ(w.boxes.back().text, "' " + src + " ' is not Encrypted : ' " + src + " ' changed while it was read");
     EXPECT_EQ(job.SuccessFlag, 0);
     EXPECT_EQ(dir.List(), (Texts{"a.kvr", "a.txt"}));
     EXPECT_EQ(ReadFile(src), body.substr(0, 1000));

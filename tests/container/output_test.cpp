@@ -308,8 +308,8 @@ TEST_F(OutputTest, FileReportingSizeZeroIsCopiedWhole) {
     EXPECT_EQ(ReadFile(dir / "version"), content);
 }
 
-// A source that grows while it is copied is not what was copied: a read
-// error, no output, and so nothing that could be deleted.
+// A source that grows while it is copied is not what was copied: a failed
+// read, said for what it is, no output, and so nothing that could be deleted.
 TEST_F(OutputTest, SourceGrowingDuringThePassIsAReadError) {
     const std::string body = RandomBytes((1 << 20) + 100, 11);
     WriteFile(dir / "a.txt", body);
@@ -321,7 +321,8 @@ TEST_F(OutputTest, SourceGrowingDuringThePassIsAReadError) {
             ::close(fd);
         });
     });
-    EXPECT_EQ(w.Texts(), Texts{"Error in Reading ' " + (dir / "a.txt") + " '. Due to less disk space or bad clusters"});
+    EXPECT_EQ(w.Texts(), Texts{"' " + (dir / "a.txt") + " ' is not Encrypted : ' " + (dir / "a.txt") +
+                               " ' changed while it was read"});
     EXPECT_EQ(job.SuccessFlag, 0);
     EXPECT_EQ(dir.List(), Texts{"a.txt"});
     EXPECT_EQ(ReadFile(dir / "a.txt"), body + "more");

@@ -243,7 +243,8 @@ TEST_F(DeletionTest, ContainerSwappedAfterItsHeaderWasReadIsNotDecoded) {
     EXPECT_EQ(dir.List(), (Texts{"a-much-longer-name.txt", "a.kvr"}));
     EXPECT_EQ(counts, (BatchCounts{1, 0, 0}));
     ASSERT_EQ(w.boxes.size(), 3u);
-    EXPECT_EQ(w.boxes[1].text, "Error in reading ' " + original + " '. Due to less disk space or bad clusters");
+    EXPECT_EQ(w.boxes[1].text,
+              "' " + original + " ' is not Decrypted : ' " + original + " ' changed while it was read");
 }
 
 }  // namespace
