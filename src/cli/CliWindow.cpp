@@ -8,10 +8,13 @@
 #include <unistd.h>
 
 #include "cli/Printable.h"
+#include "cli/Texts.h"
 #include "job/Job.h"
 
 namespace ombrix::cli {
 namespace {
+
+using text::Say;
 
 void Put(std::FILE* stream, const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stream);
@@ -35,8 +38,7 @@ std::string ArgPicker::FileSource(std::int32_t& index) {
 
 void StatusLine::Draw() {
     if (!enabled_ || !shown_) return;
-    std::string text =
-        std::to_string(done_) + "/" + std::to_string(upper_) + " files  " + std::to_string(percent_) + "%  ";
+    std::string text = Say<CliText::Status>(std::to_string(done_), std::to_string(upper_), std::to_string(percent_));
     // One screen line at most, or the carriage return cannot take it back.
     const std::size_t room = TerminalColumns() - 1;
     std::string file = Escaped(file_);
@@ -82,7 +84,7 @@ void CliWindow::ShowSummary(const std::string& text) { Show(stdout, text); }
 bool CliWindow::AskYesNo(const std::string& text, const std::string&) {
     if (!terminal_.ok()) return false;
     status_.Clear();
-    const std::string question = ForTerminal(text, Names()) + " [y/n] ";
+    const std::string question = Say<CliText::YesNo>(ForTerminal(text, Names()));
     bool yes = false;
     for (;;) {
         auto line = terminal_.ReadLine(question);
@@ -109,13 +111,13 @@ bool CliWindow::PromptPassword(const std::string& label, std::string& password) 
     status_.Clear();
     for (;;) {
         terminal_.Write(ForTerminal(label, Names()) + "\n");
-        auto first = terminal_.ReadSecret("Password: ");
+        auto first = terminal_.ReadSecret(Say<CliText::PasswordPrompt>());
         if (!first || first->empty()) break;
         if (confirmPrompts_) {
-            auto second = terminal_.ReadSecret("Confirm password: ");
+            auto second = terminal_.ReadSecret(Say<CliText::ConfirmPrompt>());
             if (!second) break;
             if (*second != *first) {
-                terminal_.Write("PassWord Is Not Confirmed, Please Retype it.\n");
+                terminal_.Write(Say<CliText::NotConfirmed>() + "\n");
                 continue;
             }
         }

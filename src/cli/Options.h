@@ -33,8 +33,6 @@ ParseResult Parse(int argc, char** argv);
 
 // The --help text.
 std::string Usage();
-extern const char* const kVersion;
-extern const char* const kHint;
 
 // path made absolute against cwd by prefixing it; links are not resolved.
 std::string Absolute(const std::string& path, const std::string& cwd);

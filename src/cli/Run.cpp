@@ -12,16 +12,19 @@
 #include "cli/Options.h"
 #include "cli/Printable.h"
 #include "cli/Terminal.h"
+#include "cli/Texts.h"
 #include "job/RunBatch.h"
 #include "job/Stop.h"
 
 namespace ombrix::cli {
 namespace {
 
+using text::Say;
+
 constexpr int kUsageError = 2;
 
 int Usage(const std::string& error) {
-    std::fprintf(stderr, "ombrix-cli: %s\n%s\n", Escaped(error).c_str(), kHint);
+    std::fputs(Say<CliText::UsageError>(Escaped(error), Say<CliText::Hint>()).c_str(), stderr);
     return kUsageError;
 }
 
@@ -52,21 +55,20 @@ int Run(int argc, char** argv) {
         return 0;
     }
     if (o.version) {
-        std::fputs(kVersion, stdout);
+        std::fputs(Say<CliText::Version>().c_str(), stdout);
         return 0;
     }
 
     Terminal terminal;
-    if (o.each && !terminal.ok()) return Usage("--each needs a terminal to ask on");
-    if (!o.each && !o.passwordFile && !terminal.ok())
-        return Usage("no terminal to ask for the password: give it with -p FILE");
-    if (o.replace == Replace::Ask && !terminal.ok()) return Usage("--replace ask needs a terminal to ask on");
+    if (o.each && !terminal.ok()) return Usage(Say<CliText::EachNeedsTerminal>());
+    if (!o.each && !o.passwordFile && !terminal.ok()) return Usage(Say<CliText::NoTerminalForPassword>());
+    if (o.replace == Replace::Ask && !terminal.ok()) return Usage(Say<CliText::AskNeedsTerminal>());
     if (o.replace == Replace::Default) o.replace = isatty(STDIN_FILENO) && terminal.ok() ? Replace::Ask : Replace::No;
 
     // Placement takes a file's folder from the text before its last "/", so
     // every path must be absolute.
     char* cwdBuf = getcwd(nullptr, 0);
-    if (!cwdBuf) return Refuse("ombrix-cli: cannot tell the current directory: " + std::string(std::strerror(errno)));
+    if (!cwdBuf) return Refuse(Say<CliText::NoCurrentFolder>(std::strerror(errno)));
     const std::string cwd = cwdBuf;
     std::free(cwdBuf);
     for (auto& f : o.files) f = Absolute(f, cwd);
@@ -77,19 +79,16 @@ int Run(int argc, char** argv) {
         const PasswordRead read = ReadPasswordFile(*o.passwordFile, password);
         EndIfStopped();
         if (read == PasswordRead::Unreadable)
-            return Refuse("ombrix-cli: cannot read the password file '" + *o.passwordFile +
-                          "': " + std::strerror(errno));
-        if (read == PasswordRead::TooLong)
-            return Refuse("ombrix-cli: the first line of the password file '" + *o.passwordFile +
-                          "' is longer than 1 MiB");
+            return Refuse(Say<CliText::PasswordFileUnreadable>(*o.passwordFile, std::strerror(errno)));
+        if (read == PasswordRead::TooLong) return Refuse(Say<CliText::PasswordLineTooLong>(*o.passwordFile));
     } else if (!o.each) {
-        auto first = terminal.ReadSecret("Password: ");
+        auto first = terminal.ReadSecret(Say<CliText::PasswordPrompt>());
         EndIfStopped();
-        if (!first || first->empty()) return Refuse("ombrix-cli: no password given");
+        if (!first || first->empty()) return Refuse(Say<CliText::NoPassword>());
         if (!o.decrypt) {
-            auto second = terminal.ReadSecret("Confirm password: ");
+            auto second = terminal.ReadSecret(Say<CliText::ConfirmPrompt>());
             EndIfStopped();
-            if (!second || *second != *first) return Refuse("PassWord Is Not Confirmed, Please Retype it.");
+            if (!second || *second != *first) return Refuse(Say<CliText::NotConfirmed>());
         }
         password = std::move(*first);
     }
