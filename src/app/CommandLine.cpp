@@ -1,22 +1,11 @@
 #include "app/CommandLine.h"
 
 #include "picker/PickerPaneWidget.h"
+#include "ui/Texts.h"
 
 #include <cstring>
 
 namespace ombrix::app {
-
-const char* const kUsage =
-    "Usage: ombrix [FILE...]\n"
-    "Opens the Ombrix window with the FILEs already picked in its file pane.\n"
-    "A FILE that does not exist is left out and named in the pane.\n"
-    "\n"
-    "  -h, --help     this text\n"
-    "      --version  \"ombrix 1.0\"\n"
-    "\n"
-    "Qt's own options (-style, -platform, ...) are accepted too.\n"
-    "ombrix-cli runs the same batches from a terminal (ombrix-cli --help).\n";
-const char* const kVersion = "ombrix 1.0\n";
 
 CommandLine ParseCommandLine(int argc, char** argv) {
     CommandLine line;
@@ -27,7 +16,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         else if (std::strcmp(word, "--") == 0) options = false;
         else if (std::strcmp(word, "-h") == 0 || std::strcmp(word, "--help") == 0) line.help = true;
         else if (std::strcmp(word, "--version") == 0) line.version = true;
-        else if (line.error.empty()) line.error = std::string("unknown option '") + word + "'";
+        else if (line.error.empty()) line.error = text::Say<ui::WindowText::UnknownOption>(word);
     }
     return line;
 }

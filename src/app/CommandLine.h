@@ -21,9 +21,6 @@ struct CommandLine {
 // application object is made, so an unknown option counts only after that.
 CommandLine ParseCommandLine(int argc, char** argv);
 
-extern const char* const kUsage;
-extern const char* const kVersion;
-
 // The main window's picker: the picker pane with the given files already
 // picked, which is the pane's own doing; the window calls nothing on it at
 // start-up. No files: the window's usual pane.

@@ -7,6 +7,7 @@
 #include "dlgkit/Text.h"
 #include "job/Job.h"
 #include "ui/OmbrixDlg.h"
+#include "ui/Texts.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -25,16 +26,14 @@ bool Set(const char* name) {
 
 bool HasDisplay() { return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM"); }
 
-std::string NoDisplayMessage() {
-    return "ombrix: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); "
-           "start it from a graphical desktop session, or over ssh with X forwarding (ssh -X).";
-}
+std::string NoDisplayMessage() { return text::Say<ui::WindowText::NoDisplay>(); }
 
 int COmbrixApp::Run(int argc, char** argv) {
     // --help and --version need no display.
     const CommandLine early = ParseCommandLine(argc, argv);
     if (early.help || early.version) {
-        std::fputs(early.help ? kUsage : kVersion, stdout);
+        std::fputs((early.help ? text::Say<ui::WindowText::Usage>() : text::Say<ui::WindowText::Version>()).c_str(),
+                   stdout);
         return 0;
     }
     // Before QApplication, which would abort with a longer story.
@@ -46,7 +45,7 @@ int COmbrixApp::Run(int argc, char** argv) {
         QApplication qapp(argc, argv);  // takes Qt's own options out of argv
         const CommandLine line = ParseCommandLine(argc, argv);
         if (!line.error.empty()) {
-            std::fprintf(stderr, "ombrix: %s\nTry 'ombrix --help'.\n", line.error.c_str());
+            std::fputs(text::Say<ui::WindowText::UsageError>(line.error).c_str(), stderr);
             return 2;
         }
         files_ = line.files;

@@ -1,8 +1,8 @@
-// Every text of ombrix-cli's own, in one table (see job/TextTable.h); the
+// Every text of ombrix-cli's own, in one table (see text/TextTable.h); the
 // batch's messages come from the job's table.
 #pragma once
 
-#include "job/TextTable.h"
+#include "text/TextTable.h"
 
 namespace ombrix::cli {
 

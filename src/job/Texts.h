@@ -1,4 +1,4 @@
-// Every text the job shows or asks, in one table (see job/TextTable.h). The
+// Every text the job shows or asks, in one table (see text/TextTable.h). The
 // messages of the processing steps are the system's own, character for
 // character, misspellings included; the reasons after "is not Encrypted :"
 // and the like are ours.
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "job/TextTable.h"
+#include "text/TextTable.h"
 
 namespace ombrix {
 

@@ -1,5 +1,7 @@
 #include "picker/DirListing.h"
 
+#include "picker/Texts.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -108,11 +110,11 @@ bool isRegularFile(const QByteArray& path) {
 
 QString folderErrorText(int error) {
     switch (error) {
-    case ENOENT: return QStringLiteral("The folder does not exist.");
-    case ENOTDIR: return QStringLiteral("This is not a folder.");
+    case ENOENT: return Said<PickerText::FolderMissing>();
+    case ENOTDIR: return Said<PickerText::NotAFolder>();
     case EACCES:
-    case EPERM: return QStringLiteral("Permission denied.");
-    default: return QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char('.');
+    case EPERM: return Said<PickerText::PermissionDenied>();
+    default: return Said<PickerText::SystemReason>(QString::fromLocal8Bit(std::strerror(error)));
     }
 }
 

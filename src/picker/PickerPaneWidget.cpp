@@ -7,6 +7,7 @@
 #include "dlgkit/Modal.h"
 #include "picker/DirListing.h"
 #include "picker/ListingModel.h"
+#include "picker/Texts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -71,9 +72,9 @@ QByteArray localPathBytes(const QUrl& url) {
 QString unpickableReason(const QByteArray& path) {
     struct stat st {};
     if (::stat(path.constData(), &st) != 0)
-        return errno == ENOENT ? QStringLiteral("The file does not exist.")
-                               : QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char('.');
-    return QStringLiteral("Only regular files can be picked.");
+        return errno == ENOENT ? Said<PickerText::FileMissing>()
+                               : Said<PickerText::SystemReason>(QString::fromLocal8Bit(std::strerror(errno)));
+    return Said<PickerText::OnlyRegularFiles>();
 }
 
 QByteArray workingFolder() {
@@ -125,7 +126,7 @@ public:
         if (off) {
             QFont note = opt.font;
             note.setItalic(true);
-            put(QStringLiteral("not a container"), grey, note);
+            put(Said<PickerText::NotContainerNote>(), grey, note);
         }
         if (x < r.right()) put(index.data(PickerPaneWidget::FolderRole).toString(), folderColour, opt.font);
         p->restore();
@@ -377,7 +378,7 @@ bool PickerPaneWidget::openFolder(const QString& path) { return readInto(pathFro
 bool PickerPaneWidget::readInto(const QByteArray& dir, bool keepOnFailure) {
     DirReadResult r = readFolder(dir);
     if (r.error != 0) {
-        showError(QString("Cannot open \u201c%1\u201d: %2").arg(shown(dir), folderErrorText(r.error)));
+        showError(Said<PickerText::CannotOpen>(shown(dir), folderErrorText(r.error)));
         if (!keepOnFailure) {
             m_dir = dir;
             m_model->setEntries({});
@@ -547,7 +548,7 @@ int PickerPaneWidget::pickGivenFiles(const QList<QByteArray>& paths) {
         } else if (isFolder(path)) {
             if (folder.isEmpty()) folder = path;
         } else {
-            problems << QString("Cannot pick \u201c%1\u201d: %2").arg(shown(path), unpickableReason(path));
+            problems << Said<PickerText::CannotPick>(shown(path), unpickableReason(path));
         }
     }
     if (folder.isEmpty() && !files.isEmpty()) folder = parentOf(files.first());
@@ -558,7 +559,7 @@ int PickerPaneWidget::pickGivenFiles(const QList<QByteArray>& paths) {
     if (problems.size() > kShown + 1) {
         const qsizetype more = problems.size() - kShown;
         problems.erase(problems.begin() + kShown, problems.end());
-        problems << QString("\u2026 and %1 more that could not be picked.").arg(more);
+        problems << Said<PickerText::AndMore>(QString::number(more));
     }
     if (!problems.isEmpty()) {
         // After readInto, which clears the area or leaves its own line there.
@@ -609,9 +610,9 @@ void PickerPaneWidget::markPick(QListWidgetItem* item, const QByteArray& path) {
     item->setText(name);
     item->setData(FolderRole, folder);
     item->setData(NotContainerRole, off);
-    item->setToolTip(off ? shown(path) + "\nNot a container: Decrypt reports it and skips it." : shown(path));
-    item->setData(Qt::AccessibleTextRole, off ? QString("%1, not a container, in %2").arg(name, folder)
-                                              : QString("%1, in %2").arg(name, folder));
+    item->setToolTip(off ? Said<PickerText::NotContainerTip>(shown(path)) : shown(path));
+    item->setData(Qt::AccessibleTextRole,
+                  off ? Said<PickerText::PickNotContainer>(name, folder) : Said<PickerText::Pick>(name, folder));
 }
 
 void PickerPaneWidget::markPicks() {
@@ -620,9 +621,9 @@ void PickerPaneWidget::markPicks() {
 
 void PickerPaneWidget::picksUpdated() {
     const int n = int(m_picks.size());
-    m_count->Announce(n == 0   ? QString("No files picked")
-                      : n == 1 ? QString("1 file picked")
-                               : QString("%L1 files picked").arg(n));
+    m_count->Announce(n == 0   ? Said<PickerText::NoPicks>()
+                      : n == 1 ? Said<PickerText::OnePick>()
+                               : Said<PickerText::Picks>(QString("%L1").arg(n)));
     m_remove->setEnabled(n > 0);
     m_clear->setEnabled(n > 0);
     emit picksChanged(n);
@@ -632,11 +633,10 @@ void PickerPaneWidget::picksUpdated() {
 
 void PickerPaneWidget::updateModeLabel() {
     if (m_decrypt) {
-        m_mode->setText("<b>Decrypt</b> \u2013 listing " + QString::fromStdString(container::SuffixList()) +
-                        " containers only");
+        m_mode->setText(Said<PickerText::DecryptMode>(QString::fromStdString(container::SuffixList())));
         m_mode->setStyleSheet("QLabel { background: #fbe9d0; color: #5a3300; padding: 2px 4px; }");
     } else {
-        m_mode->setText("<b>Encrypt</b> \u2013 listing all files");
+        m_mode->setText(Said<PickerText::EncryptMode>());
         m_mode->setStyleSheet("QLabel { background: #dbe8f6; color: #10325a; padding: 2px 4px; }");
     }
     // Decrypting takes each container's format from its name.

@@ -2,6 +2,7 @@
 
 #include "container/Formats.h"
 #include "ui/Resource.h"
+#include "ui/Texts.h"
 
 namespace ombrix::ui {
 
@@ -11,14 +12,12 @@ namespace {
 
 // What the program does, and what each container format is worth.
 std::string Credits() {
-    std::string text = "Encrypts and decrypts batches of files into " + container::SuffixList("or") + " containers.";
-    const char* article = " A ";
-    for (const container::Format* f : container::Formats()) {
-        text += article + std::string(f->suffix) + " container " + std::string(f->about) + ";";
-        article = " a ";
-    }
-    text.back() = '.';
-    return text;
+    std::string text = text::Say<WindowText::AboutIntro>(container::SuffixList("or"));
+    for (const container::Format* f : container::Formats())
+        text +=
+            (f == container::Formats().front() ? " " + text::Say<WindowText::AboutFirstFormat>(f->suffix, f->about)
+                                               : "; " + text::Say<WindowText::AboutNextFormat>(f->suffix, f->about));
+    return text + ".";
 }
 
 DialogTemplate AboutTemplate() {

@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "ui/Texts.h"
+
 namespace ombrix::ui {
 
 inline constexpr const char* kHelpFileName = "help.sh";
-inline constexpr const char* kHelpNotLocated = "         Help File 'Help.sh' not Located      ";
+inline constexpr const char* kHelpNotLocated = PatternOf(ui::WindowText::HelpNotLocated).data();
 
 // Reads the text with CR LF turned into LF, up to 0x1A or the end. False when
 // the file cannot be opened or is not a regular file; a read error part-way

@@ -3,6 +3,7 @@
 #include "job/Stop.h"
 #include "ui/AboutDlg.h"
 #include "ui/Resource.h"
+#include "ui/Texts.h"
 
 #include "picker/FormatChoice.h"
 #include "picker/PickerPaneWidget.h"
@@ -57,7 +58,6 @@ COmbrixDlg::PickerFactory DefaultPicker() {
 }
 
 // The summary box's caption.
-constexpr const char* kSummaryCaption = "Completed ";
 
 }  // namespace
 
@@ -140,7 +140,7 @@ void COmbrixDlg::ShowMessage(const std::string& text) {
 }
 
 void COmbrixDlg::ShowSummary(const std::string& text) {
-    if (!StopRequested()) dlg::MessageBox(this, text, kSummaryCaption);
+    if (!StopRequested()) dlg::MessageBox(this, text, text::Say<WindowText::SummaryCaption>());
 }
 
 bool COmbrixDlg::AskYesNo(const std::string& text, const std::string& caption) {
@@ -324,7 +324,7 @@ void COmbrixDlg::OnChangeConfirmEdit() { PasswordRule(); }
 void COmbrixDlg::OnKillfocusConfirmEdit() {
     // Uses the members the last change read; the controls are not read here.
     if (job_.m_Confirm == job_.m_Password) return;
-    ShowMessage("PassWord Is Not Confirmed, Please Retype it.");
+    ShowMessage(text::Say<WindowText::NotConfirmed>());
     job_.m_Confirm.clear();
     UpdateData(false);
 }
